@@ -1,0 +1,68 @@
+// The main dialog's procedure and handlers.
+#include "main_dialog.h"
+
+#include "event_log.h"
+#include "monitor.h"
+#include "power.h"
+#include "resource.h"
+#include "settings.h"
+
+// Third of the program's globals.
+Dialog MainDialog __attribute__((init_priority(1003)));
+Dialog* ActiveDialog = nullptr;
+
+const char kMainCaption[] = "Quillomaticモニター Ver.0.01";
+
+// Importing the common controls makes them register their window classes as the program loads,
+// so the list view of template 101 exists without an initialising call.
+[[gnu::used]] static void(WINAPI* const kCommonControlsImport)() = InitCommonControls;
+
+INT_PTR CALLBACK MainDialogProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CLOSE:
+            return OnClose(*ActiveDialog, wParam, lParam);
+        case WM_INITDIALOG:
+            ActiveDialog = reinterpret_cast<Dialog*>(lParam);
+            return OnInitDialog(*ActiveDialog, wParam, lParam);
+        case WM_COMMAND:
+            return OnCommand(*ActiveDialog, wParam, lParam);
+        case WM_POWERBROADCAST:
+            return OnPowerBroadcast(*ActiveDialog, wParam, lParam);
+        default:
+            return 0;
+    }
+}
+
+int OnInitDialog(Dialog& dialog, WPARAM, LPARAM) {
+    dialog.LoadIcons(IDI_MAIN, 0);
+    dialog.SetWindowText(kMainCaption);
+    dialog.SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+    dialog.SetWindowPos(HWND_TOP, SavedWindowPosition.x, SavedWindowPosition.y, 0, 0, SWP_NOSIZE);
+    SetUpEventLog(dialog);
+    SetMonitoring(dialog, 1);
+    return 1;
+}
+
+int OnClose(Dialog& dialog, WPARAM, LPARAM) { return SavePositionAndEnd(dialog, 2); }
+
+int SavePositionAndEnd(Dialog& dialog, INT_PTR result) {
+    WINDOWPLACEMENT placement = {};
+    dialog.GetWindowPlacement(&placement);
+    SavedWindowPosition.x = placement.rcNormalPosition.left;
+    SavedWindowPosition.y = placement.rcNormalPosition.top;
+    dialog.EndDialog(result);
+    return 1;
+}
+
+int OnCommand(Dialog& dialog, WPARAM wParam, LPARAM) {
+    switch (LOWORD(wParam)) {
+        case IDC_MONITOR_TOGGLE:
+            SetMonitoring(dialog, MonitorState.enabled ? 0 : 1);
+            return 1;
+        case IDC_HIBERNATE:
+            HibernateNow();
+            return 1;
+        default:
+            return 0;
+    }
+}

@@ -1,0 +1,17 @@
+// The main dialog: template 101 run modally, and its dialog procedure.
+#pragma once
+
+#include "dialog.h"
+
+extern Dialog MainDialog;
+// The dialog that came with WM_INITDIALOG; every handler works on it.
+extern Dialog* ActiveDialog;
+
+extern const char kMainCaption[];
+
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+int OnInitDialog(Dialog& dialog, WPARAM wParam, LPARAM lParam);
+int OnClose(Dialog& dialog, WPARAM wParam, LPARAM lParam);
+// 1 for the two buttons, 0 for every other control.
+int OnCommand(Dialog& dialog, WPARAM wParam, LPARAM lParam);
+int SavePositionAndEnd(Dialog& dialog, INT_PTR result);

@@ -1,0 +1,84 @@
+# Shared by the scripts: where things are, and a Wine that never touches the user's own prefix.
+# Sourced, not run.
+
+qm_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# Wine runs 64-bit programs only here; the 32-bit loader is used where the machine has one.
+qm_wine64=/usr/lib/wine/wine64
+qm_wineserver=/usr/lib/wine/wineserver64
+
+qm_wine_env() { # build directory
+    export WINEPREFIX="$(realpath -m "$1")/wineprefix"
+    export WINELOADER="$qm_wine64"
+    export WINESERVER="$qm_wineserver"
+    export WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+    export LANG=ja_JP.UTF-8
+    unset LC_ALL
+}
+
+# One prefix per build directory, made once, with a Japanese font for the dialog and a virtual
+# desktop so that windows behave the same with or without a window manager.
+qm_ensure_prefix() { # build directory
+    local build="$1"
+    mkdir -p "$build"
+    (
+        flock 9
+        qm_wine_env "$build"
+        [ -f "$WINEPREFIX/.qm-ready" ] && exit 0
+        rm -rf "$WINEPREFIX"
+        echo "bootstrap: making the Wine prefix $WINEPREFIX"
+        DISPLAY= "$qm_wine64" wineboot --init >/dev/null 2>&1 || true
+        local reg="$build/qm-prefix.reg"
+        # Version 5 files are UTF-16, so the Japanese font names come through whole.
+        iconv -f UTF-8 -t UTF-16 > "$reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"MS PGothic"="IPAPGothic"
+"MS Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
+REG
+        DISPLAY= "$qm_wine64" regedit "$(winepath_w "$reg")" >/dev/null 2>&1
+        "$qm_wineserver" -w
+        touch "$WINEPREFIX/.qm-ready"
+    ) 9>"$build/.wineprefix.lock"
+}
+
+winepath_w() { echo "Z:${1//\//\\}"; }
+
+# A display for Wine: the user's own, else a private Xvfb that stays for later runs.
+qm_ensure_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+    export DISPLAY=:97
+    if ! xdpyinfo >/dev/null 2>&1; then
+        (Xvfb :97 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &)
+        for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+        echo "no X display could be started" >&2
+        return 1
+    fi
+}
+
+# A wineserver that outlives each program, so that the many short test processes start fast.
+qm_start_wineserver() { # build directory
+    qm_wine_env "$1"
+    "$qm_wineserver" -p
+}
+
+qm_stop_wineserver() { # build directory
+    qm_wine_env "$1"
+    "$qm_wineserver" -k 2>/dev/null || true
+}
+
+# Whether this machine runs 32-bit Windows programs (it needs a 32-bit Wine loader and kernel).
+qm_can_run_win32() {
+    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
