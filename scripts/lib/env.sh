@@ -7,9 +7,14 @@ qm_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 qm_wine64=/usr/lib/wine/wine64
 qm_wineserver=/usr/lib/wine/wineserver64
 
+# The loader for a build directory's programs: 32-bit builds need the 32-bit one.
+qm_loader() { # build directory
+    if grep -qs 'i686-w64-mingw32' "$1/CMakeCache.txt"; then echo /usr/lib/wine/wine; else echo "$qm_wine64"; fi
+}
+
 qm_wine_env() { # build directory
     export WINEPREFIX="$(realpath -m "$1")/wineprefix"
-    export WINELOADER="$qm_wine64"
+    export WINELOADER="$(qm_loader "$1")"
     export WINESERVER="$qm_wineserver"
     export WINEDEBUG="${WINEDEBUG:--all}"
     export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
@@ -28,7 +33,7 @@ qm_ensure_prefix() { # build directory
         [ -f "$WINEPREFIX/.qm-ready" ] && exit 0
         rm -rf "$WINEPREFIX"
         echo "bootstrap: making the Wine prefix $WINEPREFIX"
-        DISPLAY= "$qm_wine64" wineboot --init >/dev/null 2>&1 || true
+        DISPLAY= "$WINELOADER" wineboot --init >/dev/null 2>&1 || true
         local reg="$build/qm-prefix.reg"
         # Version 5 files are UTF-16, so the Japanese font names come through whole.
         iconv -f UTF-8 -t UTF-16 > "$reg" <<'REG'
@@ -47,7 +52,7 @@ Windows Registry Editor Version 5.00
 "MS Gothic"="IPAGothic"
 "MS UI Gothic"="IPAPGothic"
 REG
-        DISPLAY= "$qm_wine64" regedit "$(winepath_w "$reg")" >/dev/null 2>&1
+        DISPLAY= "$WINELOADER" regedit "$(winepath_w "$reg")" >/dev/null 2>&1
         "$qm_wineserver" -w
         touch "$WINEPREFIX/.qm-ready"
     ) 9>"$build/.wineprefix.lock"
@@ -70,7 +75,7 @@ qm_ensure_display() {
 # A wineserver that outlives each program, so that the many short test processes start fast.
 qm_start_wineserver() { # build directory
     qm_wine_env "$1"
-    "$qm_wineserver" -p
+    "$qm_wineserver" -p 2>/dev/null || true  # one may already run for this prefix
 }
 
 qm_stop_wineserver() { # build directory

@@ -36,6 +36,10 @@ void RunningMainDialog::Click(int id) {
 
 INT_PTR RunningMainDialog::Close() {
     PostMessageA(window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    return WaitEnd();
+}
+
+INT_PTR RunningMainDialog::WaitEnd(DWORD timeoutMs) {
+    if (WaitForSingleObject(thread, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
     return result;
 }

@@ -27,6 +27,8 @@ public:
     void Click(int id);
     // WM_CLOSE, then the value the modal run returned (STILL_ACTIVE if it did not return).
     INT_PTR Close();
+    // The value the modal run returned once it has ended, without asking it to.
+    INT_PTR WaitEnd(DWORD timeoutMs = 10000);
 
 private:
     static DWORD WINAPI Run(void* self);
