@@ -34,8 +34,8 @@ unsigned RelayOf(void* argument) {
 bool IsCurrent(unsigned relay) { return MonitorState.enabled && currentRelay == relay; }
 
 void Start(LPTHREAD_START_ROUTINE worker, unsigned relay) {
-    HANDLE thread = CreateThread(nullptr, 0, worker,
-                                 reinterpret_cast<void*>(static_cast<uintptr_t>(relay)), 0, nullptr);
+    HANDLE thread = CreateThread(
+        nullptr, 0, worker, reinterpret_cast<void*>(static_cast<uintptr_t>(relay)), 0, nullptr);
     if (thread) CloseHandle(thread);
 }
 
@@ -48,7 +48,8 @@ int64_t Now() {
     }();
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
-    return counter.QuadPart / frequency * 1000000 + counter.QuadPart % frequency * 1000000 / frequency;
+    return counter.QuadPart / frequency * 1000000 +
+           counter.QuadPart % frequency * 1000000 / frequency;
 }
 
 // Real microseconds for a wait of `ms` milliseconds of the program's own time.
@@ -107,7 +108,8 @@ INT_PTR OnPowerBroadcast(Dialog&, WPARAM wParam, LPARAM) {
 DWORD WINAPI StartupWatcher(void* argument) {
     unsigned relay = RelayOf(argument);
     AddLogEntry("Quillomatic起動監視を開始しました。", 1);
-    while (IsCurrent(relay) && !IsViewerRunning()) Wait(kPollInterval);
+    while (IsCurrent(relay) && !IsViewerRunning())
+        Wait(kPollInterval);
     if (IsCurrent(relay)) {
         AddLogEntry("Quillomaticの起動を検出しました。", 1);
         MonitorState.standbyPending = 0;
@@ -121,7 +123,8 @@ DWORD WINAPI StartupWatcher(void* argument) {
 DWORD WINAPI ExitWatcher(void* argument) {
     unsigned relay = RelayOf(argument);
     AddLogEntry("Quillomatic終了監視を開始しました。", 1);
-    while (IsCurrent(relay) && IsViewerRunning()) Wait(kPollInterval);
+    while (IsCurrent(relay) && IsViewerRunning())
+        Wait(kPollInterval);
     if (IsCurrent(relay)) {
         AddLogEntry("Quillomaticの終了を検出しました。", 1);
         MonitorState.standbyPending = 1;

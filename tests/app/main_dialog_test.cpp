@@ -27,11 +27,13 @@ public:
             return L"#" + std::to_wstring(Word());
         }
         std::wstring text;
-        while (WORD c = Word()) text += static_cast<wchar_t>(c);
+        while (WORD c = Word())
+            text += static_cast<wchar_t>(c);
         return text;
     }
     void AlignDword(const void* base) {
-        while ((at - static_cast<const BYTE*>(base)) % 4) ++at;
+        while ((at - static_cast<const BYTE*>(base)) % 4)
+            ++at;
     }
 
 private:

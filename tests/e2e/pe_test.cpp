@@ -81,8 +81,8 @@ PeFile ReadPe(const std::string& path) {
 }
 
 const std::set<std::string> kSystemDlls = {
-    "kernel32.dll", "user32.dll", "gdi32.dll",   "advapi32.dll", "comctl32.dll",
-    "shell32.dll",  "ole32.dll",  "msvcrt.dll",  "shlwapi.dll",  "comdlg32.dll",
+    "kernel32.dll", "user32.dll", "gdi32.dll",  "advapi32.dll", "comctl32.dll",
+    "shell32.dll",  "ole32.dll",  "msvcrt.dll", "shlwapi.dll",  "comdlg32.dll",
 };
 
 void ExpectShippable(const std::string& path, WORD machine, bool highEntropy) {
@@ -98,8 +98,9 @@ void ExpectShippable(const std::string& path, WORD machine, bool highEntropy) {
     EXPECT_TRUE(pe.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << "ASLR";
     EXPECT_TRUE(pe.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << "DEP";
     EXPECT_FALSE(pe.characteristics & IMAGE_FILE_RELOCS_STRIPPED) << "relocatable";
-    if (highEntropy)
+    if (highEntropy) {
         EXPECT_TRUE(pe.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA);
+    }
 }
 
 }  // namespace

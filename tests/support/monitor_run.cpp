@@ -13,10 +13,12 @@ MonitorRun::MonitorRun(const std::string& source) {
 bool MonitorRun::Start() {
     if (!process.Start(exe, "", directory.Path())) return false;
     // The dialog exists before it is shown: initialisation runs in between.
-    WaitFor([this] {
-        dialog = FindProcessWindow(process.Id(), kDialogClass, kMainCaption);
-        return dialog && IsWindowVisible(dialog);
-    }, 15000);
+    WaitFor(
+        [this] {
+            dialog = FindProcessWindow(process.Id(), kDialogClass, kMainCaption);
+            return dialog && IsWindowVisible(dialog);
+        },
+        15000);
     return dialog && IsWindowVisible(dialog);
 }
 

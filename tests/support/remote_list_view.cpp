@@ -21,8 +21,8 @@ std::vector<LogRow> ReadRows(HWND listView) {
     if (!process) return rows;
     // The record and the text must live in the list view's own process.
     const SIZE_T textSize = 1024;
-    char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + textSize,
-                                                     MEM_COMMIT, PAGE_READWRITE));
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
     char* remoteText = remote + sizeof(LVITEMA);
     int count = CountRows(listView);
     for (int row = 0; row < count; ++row) {
@@ -33,8 +33,8 @@ std::vector<LogRow> ReadRows(HWND listView) {
             item.pszText = remoteText;
             item.cchTextMax = textSize;
             WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-            LRESULT length = SendMessageA(listView, LVM_GETITEMTEXTA, row,
-                                          reinterpret_cast<LPARAM>(remote));
+            LRESULT length =
+                SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
             char text[textSize] = "";
             ReadProcessMemory(process, remoteText, text, textSize, nullptr);
             cells[column].assign(text, std::min<size_t>(length, textSize - 1));
@@ -48,7 +48,8 @@ std::vector<LogRow> ReadRows(HWND listView) {
 
 std::vector<std::string> MessagesOldestFirst(HWND listView) {
     std::vector<std::string> messages;
-    for (const LogRow& row : ReadRows(listView)) messages.insert(messages.begin(), row.text);
+    for (const LogRow& row : ReadRows(listView))
+        messages.insert(messages.begin(), row.text);
     return messages;
 }
 

@@ -29,9 +29,9 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
         case kOpen:
             if (!viewer)
-                viewer = CreateWindowExA(0, kViewerClass, kViewerTitle, WS_OVERLAPPEDWINDOW, 600,
-                                         420, 320, 200, nullptr, nullptr,
-                                         GetModuleHandleA(nullptr), nullptr);
+                viewer =
+                    CreateWindowExA(0, kViewerClass, kViewerTitle, WS_OVERLAPPEDWINDOW, 600, 420,
+                                    320, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
             if (viewer) ShowWindow(viewer, SW_SHOWNOACTIVATE);
             return viewer != nullptr;
         case kShut:

@@ -22,15 +22,18 @@ int main(int argc, char** argv) {
     Process viewer;
     if (!monitor.Start(argv[1])) return fprintf(stderr, "monitor did not start\n"), 1;
     HWND dialog = nullptr;
-    WaitFor([&] {
-        dialog = FindProcessWindow(monitor.Id(), "#32770", nullptr);
-        return dialog && IsWindowVisible(dialog);
-    }, 30000);
+    WaitFor(
+        [&] {
+            dialog = FindProcessWindow(monitor.Id(), "#32770", nullptr);
+            return dialog && IsWindowVisible(dialog);
+        },
+        30000);
     if (!dialog) return fprintf(stderr, "no dialog\n"), 1;
     HWND log = GetDlgItem(dialog, 1000);
 
     if (!viewer.Start(argv[2])) return fprintf(stderr, "viewer did not start\n"), 1;
-    if (!WaitFor([&] { return CountMessage(log, "Quillomatic終了監視を開始しました。") == 1; }, 10000))
+    if (!WaitFor([&] { return CountMessage(log, "Quillomatic終了監視を開始しました。") == 1; },
+                 10000))
         return fprintf(stderr, "viewer not detected\n"), 1;
     HWND window = WaitForProcessWindow(viewer.Id(), "Quillomatic BS MainWindow", nullptr);
     PostMessageA(window, WM_CLOSE, 0, 0);
