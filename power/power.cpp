@@ -43,7 +43,8 @@ int RequestPowerAction(int action, int force) {
     }
 
     unsigned code = static_cast<unsigned>(action);
-    if (code <= Reboot) return PowerCalls.ExitWindowsEx(kExitFlags[code] | (force ? EWX_FORCE : 0), 0);
+    if (code <= Reboot)
+        return PowerCalls.ExitWindowsEx(kExitFlags[code] | (force ? EWX_FORCE : 0), 0);
     if (code == Standby) return PowerCalls.SetSystemPowerState(TRUE, force);
     if (code == Hibernate) return PowerCalls.SetSystemPowerState(FALSE, force);
     return 0;

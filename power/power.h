@@ -21,15 +21,13 @@ int HibernateNow();
 // Every platform call of power control goes through this table, so that tests can record the
 // calls instead of ending the session. The program never changes it.
 struct PowerApi {
-    HANDLE(WINAPI* GetCurrentProcess)();
-    BOOL(WINAPI* OpenProcessToken)(HANDLE process, DWORD access, HANDLE* token);
-    BOOL(WINAPI* LookupPrivilegeValueA)(const char* system, const char* name, LUID* luid);
-    BOOL(WINAPI* AdjustTokenPrivileges)(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* state,
-                                        DWORD length, TOKEN_PRIVILEGES* previous,
-                                        DWORD* returnLength);
-    BOOL(WINAPI* CloseHandle)(HANDLE handle);
-    BOOL(WINAPI* ExitWindowsEx)(UINT flags, DWORD reason);
-    BOOL(WINAPI* SetSystemPowerState)(BOOL suspend, BOOL force);
+    decltype(&::GetCurrentProcess) GetCurrentProcess;
+    decltype(&::OpenProcessToken) OpenProcessToken;
+    decltype(&::LookupPrivilegeValueA) LookupPrivilegeValueA;
+    decltype(&::AdjustTokenPrivileges) AdjustTokenPrivileges;
+    decltype(&::CloseHandle) CloseHandle;
+    decltype(&::ExitWindowsEx) ExitWindowsEx;
+    decltype(&::SetSystemPowerState) SetSystemPowerState;
 };
 
 extern PowerApi PowerCalls;
