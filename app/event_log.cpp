@@ -41,15 +41,18 @@ void WriteEntry(const Entry& entry) {
     LVITEMA item = {};
     item.mask = LVIF_TEXT;
     item.pszText = stamp;
+    // The message goes only where its own time stamp went: after a failed insert or rewrite,
+    // row 0 still belongs to another entry.
     if (entry.mode == 1) {
         if (entry.mark) {
             item.mask |= LVIF_PARAM;
             item.lParam = entry.mark;
         }
-        EventLog.InsertItem(&item);
+        item.iItem = EventLog.InsertItem(&item);
+        if (item.iItem < 0) return;
         item.mask = LVIF_TEXT;
-    } else {
-        EventLog.SetItem(&item);
+    } else if (!EventLog.SetItem(&item)) {
+        return;
     }
     item.iSubItem = 1;
     item.pszText = const_cast<char*>(entry.text);
@@ -61,7 +64,10 @@ LRESULT CALLBACK LogWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         WriteEntry(*reinterpret_cast<const Entry*>(lParam));
         return 1;
     }
-    if (message == WM_NCDESTROY) logWindow = nullptr;
+    if (message == WM_NCDESTROY) {
+        HWND ending = window;
+        logWindow.compare_exchange_strong(ending, nullptr);
+    }
     return CallWindowProcA(listViewProc, window, message, wParam, lParam);
 }
 

@@ -5,8 +5,8 @@ HWND ListView::Create(DWORD exStyle, DWORD style, int x, int y, int width, int h
                       const char* windowName, HWND parent) {
     owner = parent;
     InitCommonControls();
-    handle = CreateWindowExA(exStyle, WC_LISTVIEWA, windowName, style, x, y, width, height,
-                             parent, nullptr, nullptr, nullptr);
+    handle = CreateWindowExA(exStyle, WC_LISTVIEWA, windowName, style, x, y, width, height, parent,
+                             nullptr, nullptr, nullptr);
     ::ShowWindow(handle, SW_SHOW);
     ::UpdateWindow(handle);
     return handle;
@@ -30,7 +30,8 @@ void ListView::AddExtendedStyle(DWORD bits) {
 }
 
 int ListView::GetItemText(int item, int subItem, char* buffer, int capacity) const {
-    LVITEMA record;
+    // Members the message does not read are cleared rather than left as the stack held them.
+    LVITEMA record = {};
     record.iSubItem = subItem;
     record.pszText = buffer;
     record.cchTextMax = LOWORD(capacity);

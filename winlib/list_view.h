@@ -19,9 +19,11 @@ public:
     int GetControlId() const { return controlId; }
 
     BOOL DeleteColumn(int column) { return Send(LVM_DELETECOLUMN, column, 0); }
-    // The record's own sub-item number is the position of the new column.
+    // The record's own sub-item number is the position of the new column; a null record goes
+    // to the control as position 0, for it to refuse.
     int InsertColumn(const LVCOLUMNA* column) {
-        return Send(LVM_INSERTCOLUMNA, column->iSubItem, reinterpret_cast<LPARAM>(column));
+        return Send(LVM_INSERTCOLUMNA, column ? column->iSubItem : 0,
+                    reinterpret_cast<LPARAM>(column));
     }
     int InsertItem(const LVITEMA* item) {
         return Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(item));
@@ -42,7 +44,9 @@ public:
     }
     // The control is told only the low 16 bits of the capacity.
     int GetItemText(int item, int subItem, char* buffer, int capacity) const;
-    int GetNextItem(int start, UINT flags) const { return Send(LVM_GETNEXTITEM, start, LOWORD(flags)); }
+    int GetNextItem(int start, UINT flags) const {
+        return Send(LVM_GETNEXTITEM, start, LOWORD(flags));
+    }
     int GetColumnWidth(int column) const { return Send(LVM_GETCOLUMNWIDTH, column, 0); }
     BOOL DeleteItem(int item) { return Send(LVM_DELETEITEM, item, 0); }
     // The platform's order: the type goes in wParam, the list in lParam.
