@@ -24,15 +24,15 @@ HWND Dialog::CreateDialog(int templateId, HINSTANCE instance, HWND owner, DLGPRO
     return CreateDialogParam(templateId, instance, owner, procedure, 0);
 }
 
-INT_PTR Dialog::DialogBoxParam(int templateId, HINSTANCE instance, HWND owner,
-                               DLGPROC procedure, int userValue) {
+INT_PTR Dialog::DialogBoxParam(int templateId, HINSTANCE instance, HWND owner, DLGPROC procedure,
+                               int userValue) {
     Prepare(instance, owner, procedure, userValue);
     return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(LOWORD(templateId)), owner,
                              InitialDialogProc, reinterpret_cast<LPARAM>(this));
 }
 
-HWND Dialog::CreateDialogParam(int templateId, HINSTANCE instance, HWND owner,
-                               DLGPROC procedure, int userValue) {
+HWND Dialog::CreateDialogParam(int templateId, HINSTANCE instance, HWND owner, DLGPROC procedure,
+                               int userValue) {
     Prepare(instance, owner, procedure, userValue);
     return ::CreateDialogParamA(instance, MAKEINTRESOURCEA(LOWORD(templateId)), owner,
                                 InitialDialogProc, reinterpret_cast<LPARAM>(this));
@@ -42,8 +42,12 @@ INT_PTR CALLBACK Dialog::InitialDialogProc(HWND window, UINT message, WPARAM wPa
                                            LPARAM lParam) {
     if (message != WM_INITDIALOG) return 0;
     Dialog* dialog = reinterpret_cast<Dialog*>(lParam);
+    // Only a run passes the creation parameter; a stray WM_INITDIALOG carries no Dialog.
+    if (!dialog) return 0;
     dialog->handle = window;
     SetWindowLongPtrA(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(dialog->dialogProc));
+    // Without a procedure of the caller's the dialog is left to the default dialog handling.
+    if (!dialog->dialogProc) return 0;
     return dialog->dialogProc(window, WM_INITDIALOG, wParam, lParam);
 }
 
@@ -51,11 +55,19 @@ Window* Dialog::GetControl(unsigned controlId) {
     auto found = controls.find(controlId);
     if (found != controls.end()) return found->second;
     Window* control = new (std::nothrow) Window(::GetDlgItem(handle, controlId));
-    if (control) controls[controlId] = control;
+    if (!control) return nullptr;
+    // The map's own node may fail to allocate too; nothing here may throw into the platform.
+    try {
+        controls.emplace(controlId, control);
+    } catch (const std::bad_alloc&) {
+        delete control;
+        return nullptr;
+    }
     return control;
 }
 
 void Dialog::ClearControls() {
-    for (auto& entry : controls) delete entry.second;
+    for (auto& entry : controls)
+        delete entry.second;
     controls.clear();
 }

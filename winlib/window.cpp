@@ -17,15 +17,20 @@ BOOL Window::DestroyWindow() {
 }
 
 BOOL Window::GetWindowPlacement(WINDOWPLACEMENT* placement) const {
+    // Some platforms fault on a null record instead of refusing it.
+    if (!placement) return 0;
     if (placement->length == 0) placement->length = sizeof(WINDOWPLACEMENT);
     return ::GetWindowPlacement(handle, placement);
 }
 
 BOOL Window::GetPosition(POINT* point) const {
-    RECT rect;
+    // A failed call leaves the rectangle as it was: zero, never whatever the stack held.
+    RECT rect = {};
     BOOL result = ::GetWindowRect(handle, &rect);
-    point->x = rect.left;
-    point->y = rect.top;
+    if (point) {
+        point->x = rect.left;
+        point->y = rect.top;
+    }
     return result;
 }
 
@@ -63,8 +68,8 @@ int Window::LoadIcons(int smallId, int bigId) {
     if (bigId == 0) bigId = smallId;
     HANDLE small = LoadImageA(instance, MAKEINTRESOURCEA(LOWORD(smallId)), IMAGE_ICON, 16, 16,
                               LR_DEFAULTCOLOR);
-    HANDLE big = LoadImageA(instance, MAKEINTRESOURCEA(LOWORD(bigId)), IMAGE_ICON, 32, 32,
-                            LR_DEFAULTCOLOR);
+    HANDLE big =
+        LoadImageA(instance, MAKEINTRESOURCEA(LOWORD(bigId)), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR);
     return SetIcons(static_cast<HICON>(small), static_cast<HICON>(big));
 }
 
@@ -118,11 +123,11 @@ LayeredWindowApi::LayeredWindowApi() : module(nullptr), available(0) {
 }
 
 LayeredWindowApi::~LayeredWindowApi() {
-    if (module) {
-        FreeLibrary(module);
-        module = nullptr;
-    }
-    available = 0;
+    if (module) FreeLibrary(module);
+    // Objects destroyed after this one still ask IsAvailable(); plain stores into an object
+    // whose lifetime is ending are dropped by the optimiser, so these must be volatile.
+    *static_cast<HMODULE volatile*>(&module) = nullptr;
+    *static_cast<int volatile*>(&available) = 0;
 }
 
 int LayeredWindowApi::IsAvailable() { return LayeredWindowBinding.available; }
@@ -133,11 +138,10 @@ BOOL LayeredWindowApi::SetLayeredWindowAttributes(HWND window, COLORREF colourKe
     return setAttributes(window, colourKey, alpha, flags);
 }
 
-BOOL LayeredWindowApi::UpdateLayeredWindow(HWND window, HDC destinationDc,
-                                           POINT* destinationPoint, SIZE* size, HDC sourceDc,
-                                           POINT* sourcePoint, COLORREF colourKey,
-                                           BLENDFUNCTION* blend, DWORD flags) {
+BOOL LayeredWindowApi::UpdateLayeredWindow(HWND window, HDC destinationDc, POINT* destinationPoint,
+                                           SIZE* size, HDC sourceDc, POINT* sourcePoint,
+                                           COLORREF colourKey, BLENDFUNCTION* blend, DWORD flags) {
     if (!update) return 0;
-    return update(window, destinationDc, destinationPoint, size, sourceDc, sourcePoint,
-                  colourKey, blend, flags);
+    return update(window, destinationDc, destinationPoint, size, sourceDc, sourcePoint, colourKey,
+                  blend, flags);
 }

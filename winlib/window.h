@@ -30,8 +30,7 @@ public:
     // The embedding Window destroys the tooltip window; this does not.
     ~ToolTip() {}
 
-    HWND Create(HINSTANCE instance, HWND owner, const char* text, int multiLine,
-                int autoPopTime);
+    HWND Create(HINSTANCE instance, HWND owner, const char* text, int multiLine, int autoPopTime);
     // 0 without a call when no tooltip window exists.
     BOOL Destroy();
     HWND GetHandle() const { return handle; }
@@ -88,6 +87,7 @@ public:
     int SetWindowRgn(HRGN region, BOOL redraw) { return ::SetWindowRgn(handle, region, redraw); }
     HDC GetDC() { return ::GetDC(handle); }
     // A record whose length is 0 gets the record's size first; any other length is the caller's.
+    // 0 without a call for a null record.
     BOOL GetWindowPlacement(WINDOWPLACEMENT* placement) const;
     HMENU GetSystemMenu(BOOL revert) { return ::GetSystemMenu(handle, revert); }
     void DragAcceptFiles(BOOL accept) { ::DragAcceptFiles(handle, accept); }
@@ -163,12 +163,12 @@ public:
     BOOL SetLayeredWindowAttributes(COLORREF colourKey, BYTE alpha, DWORD flags) {
         return LayeredWindowApi::SetLayeredWindowAttributes(handle, colourKey, alpha, flags);
     }
-    BOOL UpdateLayeredWindow(HDC destinationDc, POINT* destinationPoint, SIZE* size,
-                             HDC sourceDc, POINT* sourcePoint, COLORREF colourKey,
-                             BLENDFUNCTION* blend, DWORD flags) {
-        return LayeredWindowApi::UpdateLayeredWindow(handle, destinationDc, destinationPoint,
-                                                     size, sourceDc, sourcePoint, colourKey,
-                                                     blend, flags);
+    BOOL UpdateLayeredWindow(HDC destinationDc, POINT* destinationPoint, SIZE* size, HDC sourceDc,
+                             POINT* sourcePoint, COLORREF colourKey, BLENDFUNCTION* blend,
+                             DWORD flags) {
+        return LayeredWindowApi::UpdateLayeredWindow(handle, destinationDc, destinationPoint, size,
+                                                     sourceDc, sourcePoint, colourKey, blend,
+                                                     flags);
     }
     BOOL AnimateWindow(DWORD time, DWORD flags) { return ::AnimateWindow(handle, time, flags); }
 };
