@@ -4,8 +4,9 @@
 int GetModuleDirectory(char* buffer, unsigned capacity) {
     char modulePath[360];
     DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
-    // A path that fills the buffer was cut short: its directory would name some other folder.
-    if (length == 0 || length >= sizeof modulePath) return 0;
+    // A path cut short would name some other folder. A cut one fills the buffer, or all but its
+    // last byte when the next character has two; so 359 bytes may be a cut path, too.
+    if (length == 0 || length >= sizeof modulePath - 1) return 0;
     return ExtractDirectory(modulePath, buffer, capacity);
 }
 

@@ -6,7 +6,7 @@
 #include <shlobj.h>
 
 // The executable's directory without a trailing backslash; its length, or 0 with the buffer
-// untouched when the path cannot be had whole or does not fit.
+// untouched when the path cannot be had whole (359 bytes or more) or does not fit.
 int GetModuleDirectory(char* buffer, unsigned capacity);
 // What stands before the path's last backslash, found by a Shift-JIS aware scan; its length, or
 // 0 with the buffer untouched when there is no such directory or it does not fit.

@@ -486,8 +486,9 @@ TEST_F(EventLogTest, EntriesFromManyThreadsAtOnceEachKeepTheirOwnRow) {
             model[0] = LogRow{stamp.text, message.text};
         }
     }
-    for (int w = 0; w <= kWorkers; ++w)
+    for (int w = 0; w <= kWorkers; ++w) {
         EXPECT_EQ(kPerWriter, next[w]) << "writer " << w;
+    }
 
     auto rows = ReadRows(log);
     ASSERT_EQ(static_cast<size_t>(inserted), rows.size());

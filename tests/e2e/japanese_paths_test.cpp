@@ -68,18 +68,23 @@ TEST(JapanesePaths, TheIniGoesBesideTheExeAlsoWhenAFolderNameEndsInA5CByte) {
 }
 
 TEST(JapanesePaths, APathTooLongToReadWholeRunsTheDialogButWritesNoIniAnywhere) {
-    TempDirectory base;
     // Four folders of 45 kanji: under MAX_PATH characters, yet over 360 bytes in Shift-JIS, so
-    // the module path would come back cut short and name one of the folders above.
-    std::wstring name(45, L'録');
-    std::vector<std::wstring> folders(4, name);
-    std::wstring directory = PlaceProgram(base.Path(), folders);
-    std::wstring exe = directory + L"\\QuillomaticMonitor.exe";
-    ASSERT_LT(exe.size(), static_cast<size_t>(MAX_PATH));
-    ASSERT_GE(WideCharToMultiByte(932, 0, exe.c_str(), -1, nullptr, 0, nullptr, nullptr), 360);
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(exe.c_str()));
+    // the module path comes back cut short and would name one of the folders above. One more
+    // byte in the first folder moves the cut from between two characters into one.
+    for (const wchar_t* shift : {L"", L"x"}) {
+        SCOPED_TRACE(*shift ? "cut inside a character" : "cut between characters");
+        TempDirectory base;
+        std::wstring name(45, L'録');
+        std::vector<std::wstring> folders = {name + shift, name, name, name};
+        std::wstring directory = PlaceProgram(base.Path(), folders);
+        std::wstring exe = directory + L"\\QuillomaticMonitor.exe";
+        ASSERT_LT(exe.size(), static_cast<size_t>(MAX_PATH));
+        ASSERT_GE(WideCharToMultiByte(932, 0, exe.c_str(), -1, nullptr, 0, nullptr, nullptr), 360);
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(exe.c_str()));
 
-    EXPECT_EQ(2u, RunAndClose(directory));
-    for (std::wstring d = directory; d.size() > 3; d = d.substr(0, d.rfind(L'\\')))
-        EXPECT_FALSE(HasIni(d)) << "no settings file in any folder of the path";
+        EXPECT_EQ(2u, RunAndClose(directory));
+        for (std::wstring d = directory; d.size() > 3; d = d.substr(0, d.rfind(L'\\')))
+            EXPECT_FALSE(HasIni(d))
+                << "a settings file in a folder of " << d.size() << " characters";
+    }
 }
