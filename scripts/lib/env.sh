@@ -17,7 +17,8 @@ qm_wine_env() { # build directory
     export WINELOADER="$(qm_loader "$1")"
     export WINESERVER="$qm_wineserver"
     export WINEDEBUG="${WINEDEBUG:--all}"
-    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+    # No Gecko or Mono installs; and no debugger on a crash, which would hold the process forever.
+    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
     export LANG=ja_JP.UTF-8
     unset LC_ALL
 }

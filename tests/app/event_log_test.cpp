@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "event_log.h"
+#include "log_writes.h"
 #include "message_log.h"
 #include "remote_list_view.h"
 #include "running_dialog.h"
@@ -63,68 +64,6 @@ bool SameRows(const std::vector<LogRow>& a, const std::vector<LogRow>& b) {
     return true;
 }
 
-// Every item write the list view receives, kept whole as it arrives; optionally answers one
-// kind of message itself, as a control that refuses it would.
-class ItemWriteRecorder {
-public:
-    struct Write {
-        UINT message;
-        int item;
-        int subItem;
-        std::string text;
-        LRESULT result;
-    };
-
-    explicit ItemWriteRecorder(HWND window, UINT refused = 0, LRESULT refusal = 0)
-        : window(window), refused(refused), refusal(refusal) {
-        InitializeCriticalSection(&lock);
-        active = this;
-        original = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure)));
-    }
-    ~ItemWriteRecorder() {
-        if (IsWindow(window))
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        active = nullptr;
-        DeleteCriticalSection(&lock);
-    }
-    ItemWriteRecorder(const ItemWriteRecorder&) = delete;
-    ItemWriteRecorder& operator=(const ItemWriteRecorder&) = delete;
-
-    std::vector<Write> Writes() {
-        EnterCriticalSection(&lock);
-        std::vector<Write> copy = writes;
-        LeaveCriticalSection(&lock);
-        return copy;
-    }
-
-private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        ItemWriteRecorder* self = active;
-        if ((message != LVM_INSERTITEMA && message != LVM_SETITEMA) || !lParam)
-            return CallWindowProcA(self->original, window, message, wParam, lParam);
-        const LVITEMA& item = *reinterpret_cast<const LVITEMA*>(lParam);
-        Write write = {message, item.iItem, item.iSubItem, item.pszText ? item.pszText : "", 0};
-        write.result = message == self->refused
-                           ? self->refusal
-                           : CallWindowProcA(self->original, window, message, wParam, lParam);
-        EnterCriticalSection(&self->lock);
-        self->writes.push_back(write);
-        LeaveCriticalSection(&self->lock);
-        return write.result;
-    }
-
-    static ItemWriteRecorder* active;
-    HWND window;
-    UINT refused;
-    LRESULT refusal;
-    WNDPROC original;
-    std::vector<Write> writes;
-    CRITICAL_SECTION lock;
-};
-
-ItemWriteRecorder* ItemWriteRecorder::active = nullptr;
-
 // Lets the dialog's own thread write entries, as its handlers do: each posted message writes
 // the planned entry its wParam names.
 class MainThreadWriter {
@@ -140,9 +79,9 @@ public:
         original = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure)));
     }
+    // Taken off on the dialog's own thread, so that no message is in the procedure meanwhile.
     ~MainThreadWriter() {
-        if (IsWindow(dialog))
-            SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        SendMessageA(dialog, kDetach, 0, 0);
         active = nullptr;
     }
     MainThreadWriter(const MainThreadWriter&) = delete;
@@ -158,9 +97,14 @@ public:
 
 private:
     static const UINT kWrite = WM_APP + 0x177;
+    static const UINT kDetach = WM_APP + 0x178;
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         MainThreadWriter* self = active;
+        if (message == kDetach) {
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->original));
+            return 0;
+        }
         if (message != kWrite)
             return CallWindowProcA(self->original, window, message, wParam, lParam);
         if (GetCurrentThreadId() != self->dialogThread) ++self->failures;
@@ -409,7 +353,7 @@ TEST_F(EventLogTest, ARefusedWriteLeavesEveryOtherEntrysRowWhole) {
     AddLogEntry("A", 1);
     auto before = ReadRows(log);
     {
-        ItemWriteRecorder refusing(log, LVM_INSERTITEMA, -1);
+        LogWriteRecorder refusing(log, LVM_INSERTITEMA, -1);
         AddLogEntry("B", 1);
         auto writes = refusing.Writes();
         EXPECT_EQ(1u, writes.size()) << "no message without its row";
@@ -417,7 +361,7 @@ TEST_F(EventLogTest, ARefusedWriteLeavesEveryOtherEntrysRowWhole) {
     }
     EXPECT_TRUE(SameRows(before, ReadRows(log))) << "A's message stays beside A's time";
     {
-        ItemWriteRecorder refusing(log, LVM_SETITEMA, 0);
+        LogWriteRecorder refusing(log, LVM_SETITEMA, 0);
         AddLogEntry("C", 0);
         auto writes = refusing.Writes();
         EXPECT_EQ(1u, writes.size()) << "no message beside a time stamp that was not written";
@@ -432,7 +376,7 @@ TEST_F(EventLogTest, ARefusedWriteLeavesEveryOtherEntrysRowWhole) {
 TEST_F(EventLogTest, EntriesFromManyThreadsAtOnceEachKeepTheirOwnRow) {
     const int kWorkers = 4;
     const int kPerWriter = 200;
-    ItemWriteRecorder recorder(log);
+    LogWriteRecorder recorder(log);
     std::vector<MainThreadWriter::Entry> mainPlan;
     for (int n = 0; n < kPerWriter; ++n)
         mainPlan.push_back({PlannedText(0, n), PlannedMode(n)});

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "log_writes.h"
 #include "main_dialog.h"
 #include "monitor.h"
 #include "power.h"
@@ -29,41 +30,28 @@ const std::string kResumed = "スタンバイからの復帰を検出しまし�
 
 bool IsTick(const std::string& text) { return text.rfind(kCountdownPrefix, 0) == 0; }
 
-int64_t NowUs() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return counter.QuadPart * 1000000 / frequency.QuadPart;
-}
-
-// Every entry as it is written: each entry's list-view messages pass through this subclass on
-// the dialog's thread, so even rewrites that are overwritten a moment later are kept.
+// The log's entries as they were written, rewrites included, from the list view's writes: each
+// entry's message (sub-item 1) follows its time stamp, which is an insert for a new row.
 class Transcript {
 public:
     struct Entry {
         bool inserted;
         std::string text;
-        int64_t us;
+        long long us;
     };
 
-    explicit Transcript(HWND log) : log(log) {
-        InitializeCriticalSection(&lock);
-        self = this;
-        original = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(log, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure)));
-    }
-    ~Transcript() {
-        if (IsWindow(log))
-            SetWindowLongPtrA(log, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        self = nullptr;
-        DeleteCriticalSection(&lock);
-    }
+    explicit Transcript(HWND log) : recorder(log) {}
 
     std::vector<Entry> Entries() const {
-        EnterCriticalSection(&lock);
-        std::vector<Entry> copy = entries;
-        LeaveCriticalSection(&lock);
-        return copy;
+        std::vector<Entry> entries;
+        bool inserted = false;
+        for (const auto& write : recorder.Writes()) {
+            if (write.subItem == 0)
+                inserted = write.message == static_cast<UINT>(LVM_INSERTITEMA);
+            else
+                entries.push_back({inserted, write.text, write.microseconds});
+        }
+        return entries;
     }
     // The texts written with mode 1, in order: the entries that became rows.
     std::vector<std::string> Rows() const {
@@ -83,46 +71,14 @@ public:
             if (e.text == text) return true;
         return false;
     }
-    // Called on the dialog's thread right after an entry with this text became a row.
+    // Called on the dialog's thread right after an entry with this text was written.
     void OnRow(const std::string& text, std::function<void()> action) {
-        trigger = text;
-        triggered = std::move(action);
+        recorder.OnMessage(text, std::move(action));
     }
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        Transcript* t = self;
-        if (message == LVM_INSERTITEMA) t->pendingInsert = true;
-        LRESULT result = CallWindowProcA(t->original, window, message, wParam, lParam);
-        if (message == LVM_SETITEMA) {
-            const LVITEMA* item = reinterpret_cast<const LVITEMA*>(lParam);
-            if (item->iSubItem == 1) {
-                Entry entry = {t->pendingInsert, item->pszText, NowUs()};
-                t->pendingInsert = false;
-                EnterCriticalSection(&t->lock);
-                t->entries.push_back(entry);
-                LeaveCriticalSection(&t->lock);
-                if (entry.inserted && entry.text == t->trigger && t->triggered) {
-                    auto action = std::move(t->triggered);
-                    t->triggered = nullptr;
-                    action();
-                }
-            }
-        }
-        return result;
-    }
-
-    static Transcript* self;
-    HWND log;
-    WNDPROC original;
-    bool pendingInsert = false;
-    std::vector<Entry> entries;
-    std::string trigger;
-    std::function<void()> triggered;
-    mutable CRITICAL_SECTION lock;
+    LogWriteRecorder recorder;
 };
-
-Transcript* Transcript::self = nullptr;
 
 // A top-level window of the viewer's class and title, made on the calling thread.
 class Viewer {
@@ -208,9 +164,9 @@ protected:
 
 TEST_F(Monitoring, AViewerAlreadyRunningIsDetectedByTheFirstPollWithoutWaiting) {
     // Real time: a sleep before the first poll would show as a whole second.
-    int64_t start = NowUs();
+    long long start = MonotonicMicroseconds();
     Start(1, true);
-    EXPECT_LT(NowUs() - start, 900000);
+    EXPECT_LT(MonotonicMicroseconds() - start, 900000);
     EXPECT_EQ((std::vector<std::string>{kWatchStart, kStarted, kExitWatch}), Rows());
 }
 
@@ -413,7 +369,7 @@ TEST_F(Monitoring, ACountdownWithOvershootingSleepsStillLasts300Seconds) {
     Start(10, true);
     Exit();
     ASSERT_TRUE(WaitForRow(kHibernating, 1, 60000));
-    int64_t first = 0, last = 0;
+    long long first = 0, last = 0;
     for (const auto& e : transcript->Entries()) {
         if (e.text == "スタンバイへ移行まで 300 秒" && e.inserted) first = e.us;
         if (e.text == kHibernating) last = e.us;

@@ -5,6 +5,7 @@
 
 namespace {
 const char kRecorderProperty[] = "qm.MessageRecorder";
+const UINT kDetachRecorder = WM_APP + 0x3D2;
 thread_local ClassMessageRecorder* activeClassRecorder = nullptr;
 }  // namespace
 
@@ -21,16 +22,19 @@ MessageRecorder::MessageRecorder(HWND window) : window(window) {
 }
 
 MessageRecorder::~MessageRecorder() {
-    if (IsWindow(window)) {
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        RemovePropA(window, kRecorderProperty);
-    }
+    // Taken off on the window's own thread, so that no message is being recorded while this goes.
+    SendMessageA(window, kDetachRecorder, 0, 0);
     DeleteCriticalSection(&lock);
 }
 
 LRESULT CALLBACK MessageRecorder::Procedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
     auto* self = static_cast<MessageRecorder*>(GetPropA(window, kRecorderProperty));
+    if (message == kDetachRecorder) {
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->original));
+        RemovePropA(window, kRecorderProperty);
+        return 0;
+    }
     EnterCriticalSection(&self->lock);
     self->received.push_back({message, wParam, lParam});
     auto answer = self->answers.find(message);
