@@ -1,0 +1,32 @@
+// The least a dialog program can be, built like the monitor, to compare start-up times with.
+// Built twice: plain, and with a list view (QM_WITH_LIST_VIEW), which loads the common controls
+// at start as the monitor does.
+#include <windows.h>
+
+#ifdef QM_WITH_LIST_VIEW
+#include <commctrl.h>
+
+// Importing the common controls registers the list view class as the program loads.
+[[gnu::used]] static void(WINAPI* const kCommonControlsImport)() = InitCommonControls;
+#endif
+
+namespace {
+
+INT_PTR CALLBACK MinimalDialogProc(HWND window, UINT message, WPARAM, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return TRUE;
+        case WM_CLOSE:
+            EndDialog(window, 2);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return static_cast<int>(
+        DialogBoxParamA(instance, MAKEINTRESOURCEA(1), nullptr, MinimalDialogProc, 0));
+}
