@@ -30,6 +30,12 @@ const std::string kResumed = "スタンバイからの復帰を検出しまし�
 
 bool IsTick(const std::string& text) { return text.rfind(kCountdownPrefix, 0) == 0; }
 
+// Lets the engine run on for a while, for checks that something does not happen: by then it
+// would have, many poll intervals over. Also spreads the stress test's moments at random.
+void LetRun(DWORD ms) {
+    WaitFor([] { return false; }, ms);
+}
+
 // The log's entries as they were written, rewrites included, from the list view's writes: each
 // entry's message (sub-item 1) follows its time stamp, which is an insert for a new row.
 class Transcript {
@@ -173,7 +179,7 @@ TEST_F(Monitoring, AViewerAlreadyRunningIsDetectedByTheFirstPollWithoutWaiting) 
 TEST_F(Monitoring, WithoutTheViewerOnlyTheWatchStartIsLoggedAndNoCountdownBegins) {
     Start(100);
     // Fifty poll intervals: nothing may follow the watcher's first message.
-    WaitFor([] { return false; }, 500);
+    LetRun(500);
     EXPECT_EQ((std::vector<std::string>{kWatchStart}), Rows());
     EXPECT_TRUE(transcript->Entries().empty());
 }
@@ -269,7 +275,7 @@ TEST_F(Monitoring, SwitchingOffDuringACountdownStopsBothWorkersWithoutHibernatio
     EXPECT_EQ("監視開始", dialog->ControlText(1001));
     ASSERT_TRUE(WaitForRow(kCancelled));
     ASSERT_TRUE(WaitForRow(kStopped));
-    WaitFor([] { return false; }, 200);  // twenty poll intervals: nothing else follows
+    LetRun(200);  // twenty poll intervals: nothing else follows
     auto rows = RowsFrom(kCountdownPrefix + "300 秒");
     std::sort(rows.begin() + 1, rows.end());
     std::vector<std::string> expected = {kCountdownPrefix + "300 秒", kCancelled, kStopped};
@@ -282,7 +288,7 @@ TEST_F(Monitoring, SwitchingOffWhileWaitingForTheStartStopsTheWatcherOnce) {
     Start(100);
     dialog->Click(1001);
     ASSERT_TRUE(WaitForRow(kStopped));
-    WaitFor([] { return false; }, 200);  // twenty poll intervals
+    LetRun(200);  // twenty poll intervals
     EXPECT_EQ((std::vector<std::string>{kWatchStart, kStopped}), Rows());
 }
 
@@ -290,7 +296,7 @@ TEST_F(Monitoring, SwitchingOffWhileWaitingForTheExitStopsTheWatcherOnce) {
     Start(100, true);
     dialog->Click(1001);
     ASSERT_TRUE(WaitForRow(kStopped));
-    WaitFor([] { return false; }, 200);
+    LetRun(200);
     EXPECT_EQ((std::vector<std::string>{kWatchStart, kStarted, kExitWatch, kStopped}), Rows());
 }
 
@@ -328,7 +334,7 @@ TEST_F(Monitoring, QuickOffAndOnNeverLeavesTwoRelays) {
     ASSERT_TRUE(WaitForRow(kExitWatch));
     viewer.Close();
     ASSERT_TRUE(WaitFor([&] { return transcript->Wrote("スタンバイへ移行まで 299 秒"); }));
-    WaitFor([] { return false; }, 600);  // more than two poll intervals
+    LetRun(600);  // more than two poll intervals
     EXPECT_EQ(1, transcript->Count(kStarted));
     EXPECT_EQ(1, transcript->Count(kExited));
     EXPECT_EQ(1, transcript->Count(kPrepare));
@@ -346,11 +352,11 @@ TEST_F(Monitoring, StartsAndExitsAroundCountdownTicksNeverOverwriteTheirEntries)
         SCOPED_TRACE(cycle);
         viewer.Open();
         ASSERT_TRUE(WaitForRow(kExitWatch, cycle + 1));
-        WaitFor([] { return false; }, random() % 15);
+        LetRun(random() % 15);
         viewer.Close();
         ASSERT_TRUE(WaitForRow(kExited, cycle + 1));
         // Back at a random moment: in the gap, or a few ticks into the countdown.
-        WaitFor([] { return false; }, random() % 40);
+        LetRun(random() % 40);
     }
     dialog->Click(1001);
     ASSERT_TRUE(WaitForRow(kStopped));
