@@ -73,10 +73,25 @@ qm_ensure_display() {
     fi
 }
 
+# Whether the prefix's wineserver runs: its socket lies in the temporary directory that the
+# prefix names. When this cannot tell, the caller starts the server again, which does no harm.
+qm_wineserver_running() {
+    local tmp
+    tmp=$(cat "$WINEPREFIX/wineserver" 2>/dev/null) || return 1
+    [ -S "${TMPDIR:-/tmp}/$tmp/$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))/socket" ]
+}
+
 # A wineserver that outlives each program, so that the many short test processes start fast.
+# Its first program also starts Wine's own services, which keep the program's output open for
+# ever: that first program is a throwaway with no output, never a test whose end CTest awaits.
 qm_start_wineserver() { # build directory
     qm_wine_env "$1"
-    "$qm_wineserver" -p 2>/dev/null || true  # one may already run for this prefix
+    (
+        flock 9
+        qm_wineserver_running && exit 0
+        "$qm_wineserver" -p 2>/dev/null || true
+        "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
+    ) 9>"$1/.wineserver.lock"
 }
 
 qm_stop_wineserver() { # build directory

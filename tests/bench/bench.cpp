@@ -94,24 +94,14 @@ struct SeenEntry {
 
 class LogFollower {
 public:
-    explicit LogFollower(HWND listView) : listView(listView) {
-        DWORD processId = 0;
-        GetWindowThreadProcessId(listView, &processId);
-        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                              processId);
-        if (process)
-            remote = static_cast<char*>(VirtualAllocEx(
-                process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE));
-        if (!remote) throw std::runtime_error("cannot read the event log of the program");
-    }
-    ~LogFollower() {
-        if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-        if (process) CloseHandle(process);
+    explicit LogFollower(HWND listView) : listView(listView), reader(listView) {
+        if (!reader.Readable())
+            throw std::runtime_error("cannot read the event log of the program");
     }
     LogFollower(const LogFollower&) = delete;
     LogFollower& operator=(const LogFollower&) = delete;
 
-    int Count() const { return static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0)); }
+    int Count() const { return reader.Count(); }
 
     // Takes in the rows added since the last look, oldest first. Rows are added at the top, so
     // the new ones are rows 0 to added - 1; when more come in while they are read, the indices
@@ -124,7 +114,7 @@ public:
             if (seen < 0) seen = NowMs();
             std::vector<std::string> added;
             for (int row = count - known - 1; row >= 0; --row)
-                added.push_back(Text(row));
+                added.push_back(reader.Cell(row, 1));
             if (Count() != count) continue;
             for (std::string& text : added)
                 entries.push_back({text, seen});
@@ -167,24 +157,8 @@ public:
     }
 
 private:
-    static const SIZE_T kTextSize = 1024;
-
-    std::string Text(int row) const {
-        LVITEMA item = {};
-        item.iSubItem = 1;
-        item.pszText = remote + sizeof(LVITEMA);
-        item.cchTextMax = kTextSize;
-        WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-        LRESULT length =
-            SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
-        char text[kTextSize] = "";
-        ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kTextSize, nullptr);
-        return std::string(text, std::min<size_t>(length, kTextSize - 1));
-    }
-
     HWND listView;
-    HANDLE process = nullptr;
-    char* remote = nullptr;
+    RemoteListView reader;
     int known = 0;
     DWORD pollMs = 1;
     std::vector<SeenEntry> entries;
@@ -228,21 +202,6 @@ private:
 
     Process process;
     HWND control = nullptr;
-};
-
-// Environment variables for the next program started, removed again when this goes.
-class ProbeSettings {
-public:
-    ProbeSettings(unsigned scale, unsigned overshootPermille, const std::string& powerLog) {
-        SetEnvironmentVariableA("QM_CLOCK_SCALE", std::to_string(scale).c_str());
-        SetEnvironmentVariableA("QM_OVERSHOOT_PERMILLE", std::to_string(overshootPermille).c_str());
-        SetEnvironmentVariableA("QM_POWER_LOG", powerLog.c_str());
-    }
-    ~ProbeSettings() {
-        SetEnvironmentVariableA("QM_CLOCK_SCALE", nullptr);
-        SetEnvironmentVariableA("QM_OVERSHOOT_PERMILLE", nullptr);
-        SetEnvironmentVariableA("QM_POWER_LOG", nullptr);
-    }
 };
 
 void StartAndWatch(MonitorRun& run, std::unique_ptr<LogFollower>& log) {
@@ -546,12 +505,9 @@ void LatencyFigures(Viewer& viewer, int cycles) {
 void CountdownFigure(Viewer& viewer, unsigned scale, unsigned overshootPermille) {
     Progress(Format("countdown: clock x%u, sleeps +%.1f %%", scale, overshootPermille / 10.0));
     viewer.Shut();
-    MonitorRun run(ProbeExePath());
+    ProbeRun run(scale, overshootPermille);
     std::unique_ptr<LogFollower> log;
-    {
-        ProbeSettings settings(scale, overshootPermille, run.PowerLogPath());
-        StartAndWatch(run, log);
-    }
+    StartAndWatch(run, log);
     viewer.Open();
     log->WaitFor(0, kExitWatch, 10000);
     size_t mark = log->Mark();
@@ -589,12 +545,9 @@ struct EnduranceRun {
 EnduranceRun RunCycles(Viewer& viewer, int cycles, unsigned scale, bool emptyLog) {
     EnduranceRun result;
     viewer.Shut();
-    MonitorRun run(ProbeExePath());
+    ProbeRun run(scale);
     std::unique_ptr<LogFollower> log;
-    {
-        ProbeSettings settings(scale, 0, run.PowerLogPath());
-        StartAndWatch(run, log);
-    }
+    StartAndWatch(run, log);
     // Exact times do not matter here; looking less often leaves the machine to the program.
     log->SetPollInterval(5);
     DWORD id = run.Program().Id();

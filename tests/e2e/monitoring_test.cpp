@@ -12,16 +12,6 @@ namespace {
 const char kExitWatch[] = "Quillomatic終了監視を開始しました。";
 const char kHibernating[] = "スタンバイへ移行します。";
 
-// The probe program with its clock `scale` times faster and its power calls recorded.
-class ProbeRun : public MonitorRun {
-public:
-    explicit ProbeRun(unsigned scale) : MonitorRun(ProbeExePath()) {
-        SetEnvironmentVariableA("QM_CLOCK_SCALE", std::to_string(scale).c_str());
-        SetEnvironmentVariableA("QM_POWER_LOG", PowerLogPath().c_str());
-    }
-    std::string PowerCalls() const { return ReadFile(PowerLogPath()); }
-};
-
 bool CountingDown(HWND log) {
     auto rows = ReadRows(log);
     return !rows.empty() && rows[0].text.rfind("スタンバイへ移行まで ", 0) == 0;

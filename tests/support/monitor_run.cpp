@@ -10,8 +10,19 @@ MonitorRun::MonitorRun(const std::string& source) {
     CopyFileA(source.c_str(), exe.c_str(), FALSE);
 }
 
+ProbeRun::ProbeRun(unsigned scale, unsigned overshootPermille) : MonitorRun(ProbeExePath()) {
+    environment = {{"QM_CLOCK_SCALE", std::to_string(scale)},
+                   {"QM_OVERSHOOT_PERMILLE", std::to_string(overshootPermille)},
+                   {"QM_POWER_LOG", PowerLogPath()}};
+}
+
 bool MonitorRun::Start() {
-    if (!process.Start(exe, "", directory.Path())) return false;
+    for (const auto& variable : environment)
+        SetEnvironmentVariableA(variable.first.c_str(), variable.second.c_str());
+    bool started = process.Start(exe, "", directory.Path());
+    for (const auto& variable : environment)
+        SetEnvironmentVariableA(variable.first.c_str(), nullptr);
+    if (!started) return false;
     // The dialog exists before it is shown: initialisation runs in between.
     WaitFor(
         [this] {

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "process.h"
 #include "remote_list_view.h"
@@ -30,11 +32,23 @@ public:
     DWORD WaitExit(DWORD timeoutMs = 10000) { return process.Wait(timeoutMs); }
     Process& Program() { return process; }
 
+protected:
+    // Variables set for the program only while it is being started.
+    std::vector<std::pair<std::string, std::string>> environment;
+
 private:
     TempDirectory directory;
     std::string exe;
     Process process;
     HWND dialog = nullptr;
+};
+
+// The test build of the program: its clock `scale` times faster, each sleep longer by
+// `overshootPermille`, and its power calls recorded in PowerLogPath() instead of made.
+class ProbeRun : public MonitorRun {
+public:
+    explicit ProbeRun(unsigned scale, unsigned overshootPermille = 0);
+    std::string PowerCalls() const { return ReadFile(PowerLogPath()); }
 };
 
 extern const char kDialogClass[];

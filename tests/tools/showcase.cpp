@@ -9,8 +9,7 @@
 
 #include <string>
 
-#include "process.h"
-#include "remote_list_view.h"
+#include "monitor_run.h"
 #include "wait.h"
 
 int main(int argc, char** argv) {
@@ -18,18 +17,11 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: showcase MONITOR_EXE VIEWER_EXE READY_FILE DONE_FILE\n");
         return 2;
     }
-    Process monitor;
+    // From a directory of its own, so that the run leaves no settings file in the build.
+    MonitorRun monitor(argv[1]);
     Process viewer;
-    if (!monitor.Start(argv[1])) return fprintf(stderr, "monitor did not start\n"), 1;
-    HWND dialog = nullptr;
-    WaitFor(
-        [&] {
-            dialog = FindProcessWindow(monitor.Id(), "#32770", nullptr);
-            return dialog && IsWindowVisible(dialog);
-        },
-        30000);
-    if (!dialog) return fprintf(stderr, "no dialog\n"), 1;
-    HWND log = GetDlgItem(dialog, 1000);
+    if (!monitor.Start()) return fprintf(stderr, "the monitor's dialog was not shown\n"), 1;
+    HWND log = monitor.Log();
 
     if (!viewer.Start(argv[2])) return fprintf(stderr, "viewer did not start\n"), 1;
     if (!WaitFor([&] { return CountMessage(log, "Quillomatic終了監視を開始しました。") == 1; },
@@ -46,8 +38,7 @@ int main(int argc, char** argv) {
 
     CloseHandle(CreateFileA(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     WaitFor([&] { return FileExists(argv[4]); }, 120000);
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    DWORD code = monitor.Wait(10000);
+    DWORD code = monitor.Close();
     printf("monitor exit code %lu\n", code);
     return code == 2 ? 0 : 1;
 }
