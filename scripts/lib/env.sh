@@ -34,7 +34,7 @@ qm_ensure_prefix() { # build directory
         [ -f "$WINEPREFIX/.qm-ready" ] && exit 0
         rm -rf "$WINEPREFIX"
         echo "bootstrap: making the Wine prefix $WINEPREFIX"
-        DISPLAY= "$WINELOADER" wineboot --init >/dev/null 2>&1 || true
+        DISPLAY= "$WINELOADER" wineboot --init >/dev/null 2>&1 9>&- || true
         local reg="$build/qm-prefix.reg"
         # Version 5 files are UTF-16, so the Japanese font names come through whole.
         iconv -f UTF-8 -t UTF-16 > "$reg" <<'REG'
@@ -53,7 +53,7 @@ Windows Registry Editor Version 5.00
 "MS Gothic"="IPAGothic"
 "MS UI Gothic"="IPAPGothic"
 REG
-        DISPLAY= "$WINELOADER" regedit "$(winepath_w "$reg")" >/dev/null 2>&1
+        DISPLAY= "$WINELOADER" regedit "$(winepath_w "$reg")" >/dev/null 2>&1 9>&-
         "$qm_wineserver" -w
         touch "$WINEPREFIX/.qm-ready"
     ) 9>"$build/.wineprefix.lock"
@@ -89,8 +89,9 @@ qm_start_wineserver() { # build directory
     (
         flock 9
         qm_wineserver_running && exit 0
-        "$qm_wineserver" -p 2>/dev/null || true
-        "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
+        # Neither may inherit the lock: both outlive this function.
+        "$qm_wineserver" -p 2>/dev/null 9>&- || true
+        "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
     ) 9>"$1/.wineserver.lock"
 }
 
