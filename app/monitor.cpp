@@ -64,20 +64,23 @@ void SleepMicroseconds(int64_t us) {
 void Wait(DWORD ms) { SleepMicroseconds(Scaled(ms)); }
 
 // Sleeps to absolute deadlines, so that a sleep that lasts longer than asked (as it does at the
-// default timer resolution) shortens the next one instead of adding up over 3000 ticks.
+// default timer resolution) shortens the next one instead of adding up over 3000 ticks. But the
+// counter runs on while the machine sleeps or the process is frozen: more than one interval late,
+// the schedule starts anew from now, or the countdown would race through the ticks it missed and
+// hibernate again on wake.
 class Ticker {
 public:
-    explicit Ticker(DWORD interval) : interval(interval), ticks(0), start(Now()) {}
+    explicit Ticker(DWORD interval) : period(Scaled(interval)), next(Now()) {}
     void SleepUntilNextTick() {
-        ++ticks;
-        int64_t left = start + Scaled(interval * ticks) - Now();
-        if (left > 0) SleepMicroseconds(left);
+        next += period;
+        int64_t now = Now();
+        if (now - next > period) next = now + period;
+        if (next > now) SleepMicroseconds(next - now);
     }
 
 private:
-    DWORD interval;
-    DWORD ticks;
-    int64_t start;
+    int64_t period;
+    int64_t next;
 };
 
 }  // namespace

@@ -1,102 +1,79 @@
-// The real program under Wine: first start, closing, and the position it keeps between runs.
+// The real program under Wine as a user meets it: first start, keys, the viewer's run and a
+// resume, closing during a countdown, the position kept between runs, and Japanese folders.
 #include <gtest/gtest.h>
 
-#include "monitor_run.h"
+#include "program.h"
 #include "wait.h"
 
-namespace {
-
-void MoveTo(HWND window, int x, int y) {
-    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void ExpectAt(const MonitorRun& run, int x, int y) {
-    RECT rect = run.WindowRect();
-    EXPECT_EQ(x, rect.left);
-    EXPECT_EQ(y, rect.top);
-}
-
-std::string Ini(const char* x, const char* y) {
-    return std::string("[General]\r\nWindowPosX=") + x + "\r\nWindowPosY=" + y + "\r\n";
-}
-
-}  // namespace
-
-TEST(Program, FirstStartShowsTheTopmostDialogAt16And16AndLeavesTheIniOnClose) {
+TEST(Program, FromTheFirstStartThroughCountdownsToThePositionKeptForTheNext) {
+    const std::string moved = "[General]\r\nWindowPosX=-350\r\nWindowPosY=40\r\n";
     MonitorRun run;
     ASSERT_FALSE(FileExists(run.IniPath()));
-    ASSERT_TRUE(run.Start()) << "a visible dialog with the caption of this version";
-    ExpectAt(run, 16, 16);
-    EXPECT_TRUE(GetWindowLongA(run.Dialog(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ("監視中止", run.ControlText(1001));
-    EXPECT_EQ("休止状態へ", run.ControlText(1002));
-    EXPECT_EQ(2u, run.Close());
-    EXPECT_EQ(Ini("16", "16"), ReadFile(run.IniPath()));
-}
+    ASSERT_TRUE(run.Start()) << "a visible dialog with this version's caption";
+    EXPECT_EQ(std::make_pair(16L, 16L), run.Position());
+    EXPECT_TRUE(GetWindowLongA(run.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ("監視中止", run.Text(1001));
+    EXPECT_EQ("休止状態へ", run.Text(1002));
 
-TEST(Program, EscapeAndEnterLeaveItRunningWhileAltF4AndTheSystemMenuEndItWith2) {
-    for (int way = 0; way < 2; ++way) {
-        SCOPED_TRACE(way ? "system menu Close" : "Alt+F4");
-        MonitorRun run;
-        ASSERT_TRUE(run.Start());
-        HWND focus = run.Log();
-        for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
-            PostMessageA(focus, WM_KEYDOWN, key, 1);
-            PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
-        }
-        // Posted input is handled in order: the click that follows shows the keys were handled.
-        run.Click(1001);
-        ASSERT_TRUE(WaitFor([&] { return run.ControlText(1001) == "監視開始"; }));
-        EXPECT_TRUE(run.Program().Running());
-        EXPECT_TRUE(IsWindowVisible(run.Dialog()));
+    // Rows, as the log keeps them: the watch; the viewer's start and the exit watch; the exit,
+    // the next watch, the preparation and the countdown; a resume and the countdown's end.
+    auto rows = [&](int count) { return WaitFor([&] { return CountRows(run.Log()) == count; }); };
+    // A countdown that only a resume ends, and one that is closed: 2 at once, and the place
+    // where the dialog stood before it was minimised.
+    Viewer viewer;
+    viewer.Open();
+    ASSERT_TRUE(rows(3));
+    viewer.Close();
+    ASSERT_TRUE(rows(7));
+    PostMessageA(run.window, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    ASSERT_TRUE(rows(9));
+    viewer.Open();
+    ASSERT_TRUE(rows(11));
+    viewer.Close();
+    ASSERT_TRUE(rows(15));
+    SetWindowPos(run.window, nullptr, -350, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(run.window, SW_MINIMIZE);
+    ASSERT_TRUE(WaitFor([&] { return IsIconic(run.window) != FALSE; }));
+    DWORD start = GetTickCount();
+    PostMessageA(run.window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the system menu's Close
+    EXPECT_EQ(2u, run.Program().Wait());
+    EXPECT_LT(GetTickCount() - start, 5000u) << "promptly";
+    EXPECT_EQ(moved, ReadFile(run.IniPath()));
 
-        if (way == 0) {
-            // Alt+F4 as the keyboard delivers it to the window with the focus.
-            PostMessageA(focus, WM_SYSKEYDOWN, VK_F4, 0x20000001);
-            PostMessageA(focus, WM_SYSKEYUP, VK_F4, 0xE0000001);
-        } else {
-            PostMessageA(run.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        }
-        EXPECT_EQ(2u, run.WaitExit());
-        EXPECT_EQ(Ini("16", "16"), ReadFile(run.IniPath()));
-    }
-}
-
-TEST(Program, APositionMovedBeforeClosingComesBackAtTheNextStart) {
-    struct Case {
-        int x, y;
-        bool minimise;
-        const char* ini;
-    };
-    const Case cases[] = {
-        {300, 200, false, "[General]\r\nWindowPosX=300\r\nWindowPosY=200\r\n"},
-        {-350, 40, false, "[General]\r\nWindowPosX=-350\r\nWindowPosY=40\r\n"},
-        {500, 120, true, "[General]\r\nWindowPosX=500\r\nWindowPosY=120\r\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.ini);
-        MonitorRun run;
-        ASSERT_TRUE(run.Start());
-        MoveTo(run.Dialog(), c.x, c.y);
-        if (c.minimise) {
-            ShowWindow(run.Dialog(), SW_MINIMIZE);
-            ASSERT_TRUE(WaitFor([&] { return IsIconic(run.Dialog()) != FALSE; }));
-        }
-        ASSERT_EQ(2u, run.Close());
-        EXPECT_EQ(c.ini, ReadFile(run.IniPath()));
-
-        ASSERT_TRUE(run.Start());
-        ExpectAt(run, c.x, c.y);
-        ASSERT_EQ(2u, run.Close());
-        EXPECT_EQ(c.ini, ReadFile(run.IniPath())) << "an unmoved dialog writes the same again";
-    }
-}
-
-TEST(Program, ASettingsFileWithOnlyWindowPosXKeepsYAt16) {
-    MonitorRun run;
-    WriteFile(run.IniPath(), "[General]\r\nWindowPosX=640\r\n");
+    // The next start stands there; Alt+F4, as the keyboard delivers it, also ends it with 2.
     ASSERT_TRUE(run.Start());
-    ExpectAt(run, 640, 16);
-    ASSERT_EQ(2u, run.Close());
-    EXPECT_EQ(Ini("640", "16"), ReadFile(run.IniPath()));
+    EXPECT_EQ(std::make_pair(-350L, 40L), run.Position());
+    PostMessageA(run.Log(), WM_SYSKEYDOWN, VK_F4, 0x20000001);
+    PostMessageA(run.Log(), WM_SYSKEYUP, VK_F4, 0xE0000001);
+    EXPECT_EQ(2u, run.Program().Wait());
+    EXPECT_EQ(moved, ReadFile(run.IniPath())) << "unmoved, the same again";
+
+    // A key is found whatever its case and read as far as it is digits, in its own section only;
+    // the rest of the file stays as it was.
+    WriteFile(run.IniPath(), "[Other]\r\nWindowPosY=5\r\n[General]\r\nwindowposx=640px\r\n");
+    ASSERT_TRUE(run.Start());
+    EXPECT_EQ(std::make_pair(640L, 16L), run.Position());
+    EXPECT_EQ(2u, run.Close());
+    EXPECT_EQ("[Other]\r\nWindowPosY=5\r\n[General]\r\nwindowposx=640\r\nWindowPosY=16\r\n",
+              ReadFile(run.IniPath()));
+}
+
+// The settings file goes beside the exe however the path's Shift-JIS bytes fall, and nowhere
+// when the path is too long to be read whole.
+TEST(Program, InJapaneseFoldersTheIniIsBesideTheExeOrNowhere) {
+    std::wstring name(45, L'録'), long4 = name + L"\\" + name + L"\\" + name + L"\\" + name;
+    // 表 and 能 are 0x95 0x5C and 0x94 0x5C: their second byte is a backslash's. The long paths
+    // are under MAX_PATH characters but over 360 bytes, so the module path comes back cut short,
+    // between two characters or, one byte further, inside one.
+    for (const std::wstring& folders : {std::wstring(L"表\\番組表示能"), long4, L"x" + long4}) {
+        MonitorRun run(MonitorExePath(), folders);
+        SCOPED_TRACE(WideCharToMultiByte(932, 0, run.Folder().c_str(), -1, nullptr, 0, 0, 0));
+        ASSERT_TRUE(run.Start());
+        EXPECT_EQ(2u, run.Close());
+        for (std::wstring d = run.Folder(); d.size() > 3; d = d.substr(0, d.rfind(L'\\')))
+            EXPECT_EQ(folders[0] == L'表' && d == run.Folder(),
+                      GetFileAttributesW((d + L"\\QuillomaticMonitor.ini").c_str()) !=
+                          INVALID_FILE_ATTRIBUTES)
+                << d.size() << " characters";
+    }
 }

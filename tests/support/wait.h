@@ -8,6 +8,3 @@
 // Polls `condition` until it holds or `timeoutMs` has passed, handling this thread's messages
 // meanwhile so that windows it owns keep answering. Returns whether the condition held.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
-
-// Handles every message waiting for this thread.
-void PumpMessages();

@@ -27,25 +27,62 @@
 #include <vector>
 
 #include "monitor.h"
-#include "monitor_run.h"
-#include "process.h"
+#include "program.h"
 #include "wait.h"
 
 namespace {
-
-const char kStartWatch[] = "Quillomatic起動監視を開始しました。";
-const char kStarted[] = "Quillomaticの起動を検出しました。";
-const char kExitWatch[] = "Quillomatic終了監視を開始しました。";
-const char kExited[] = "Quillomaticの終了を検出しました。";
-const char kHibernating[] = "スタンバイへ移行します。";
-const char kCancelled[] = "スタンバイへの移行処理を中止しました。";
-const char kCountdownPrefix[] = "スタンバイへ移行まで ";
 
 const char kViewerClass[] = "Quillomatic BS MainWindow";
 const char kViewerTitle[] = "Quillomatic";
 
 const int kPolls = 3600;  // an hour of watching at one poll a second
 const char kParts[] = "polls|latency|countdown|endurance|startup";
+
+// A top-level window of the process with this class.
+HWND FindProcessWindow(DWORD processId, const char* className) {
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        char name[256];
+        GetWindowThreadProcessId(window, &owner);
+        GetClassNameA(window, name, sizeof name);
+        if (owner == processId && !lstrcmpA(name, className)) return window;
+    }
+    return nullptr;
+}
+
+std::wstring FakeViewerPath() { return Widen(TestDirectory() + "\\fake_viewer.exe"); }
+
+// The bench's build of the program: its clock `scale` times faster, each sleep longer by
+// `overshootPermille`, and its power calls skipped; set for the program as it starts.
+class ProbeRun : public MonitorRun {
+public:
+    ProbeRun(unsigned scale, unsigned overshootPermille = 0)
+        : MonitorRun(TestDirectory() + "\\QuillomaticMonitorProbe.exe"),
+          scale(std::to_string(scale)),
+          overshoot(std::to_string(overshootPermille)) {}
+    bool Start() {
+        SetEnvironmentVariableA("QM_CLOCK_SCALE", scale.c_str());
+        SetEnvironmentVariableA("QM_OVERSHOOT_PERMILLE", overshoot.c_str());
+        bool started = MonitorRun::Start();
+        SetEnvironmentVariableA("QM_CLOCK_SCALE", nullptr);
+        SetEnvironmentVariableA("QM_OVERSHOOT_PERMILLE", nullptr);
+        return started;
+    }
+
+private:
+    std::string scale, overshoot;
+};
+
+int CountThreads(DWORD processId) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == processId) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
 
 double NowMs() {
     static const double frequency = [] {
@@ -86,6 +123,47 @@ private:
 };
 
 // --- Reading the program's event log as rows are added ---------------------------------------
+
+// Reads cells of the program's list view through memory in its process: a list view of another
+// process cannot take this one's buffer.
+class RemoteListView {
+public:
+    explicit RemoteListView(HWND listView) : listView(listView) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(listView, &id);
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+        if (process)
+            remote = static_cast<char*>(VirtualAllocEx(
+                process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteListView() {
+        if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        if (process) CloseHandle(process);
+    }
+    RemoteListView(const RemoteListView&) = delete;
+    RemoteListView& operator=(const RemoteListView&) = delete;
+
+    bool Readable() const { return remote != nullptr; }
+    int Count() const { return CountRows(listView); }
+    std::string Cell(int row, int column) const {
+        char text[kTextSize] = "";
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = remote + sizeof item;
+        item.cchTextMax = kTextSize;
+        WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+        LRESULT length =
+            SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, item.pszText, text, kTextSize, nullptr);
+        return std::string(text, std::min<size_t>(length, kTextSize - 1));
+    }
+
+private:
+    static const SIZE_T kTextSize = 1024;
+    HWND listView;
+    HANDLE process;
+    char* remote = nullptr;
+};
 
 struct SeenEntry {
     std::string text;
@@ -144,9 +222,10 @@ public:
             Sleep(pollMs);
         }
     }
-    size_t WaitFor(size_t from, const char* text, DWORD timeoutMs) {
+    size_t WaitFor(size_t from, const std::string& text, DWORD timeoutMs) {
         return WaitFor(
-            from, [text](const std::string& entry) { return entry == text; }, timeoutMs, text);
+            from, [&text](const std::string& entry) { return entry == text; }, timeoutMs,
+            text.c_str());
     }
 
     // Empties the log; the rows seen so far stay in `entries`.
@@ -164,14 +243,14 @@ private:
     std::vector<SeenEntry> entries;
 };
 
-bool IsCountdownRow(const std::string& text) { return text.rfind(kCountdownPrefix, 0) == 0; }
+bool IsCountdownRow(const std::string& text) { return IsTick(text); }
 
 // --- The fake viewer, opened and closed through its control window -----------------------------
 
-class Viewer {
+class FakeViewer {
 public:
-    Viewer() {
-        if (!process.Start(FakeViewerPath(), "--hidden"))
+    FakeViewer() {
+        if (!process.Start(FakeViewerPath(), L"--hidden"))
             throw std::runtime_error("the fake viewer did not start");
         WaitFor(
             [this] {
@@ -181,12 +260,12 @@ public:
             15000);
         if (!control) throw std::runtime_error("the fake viewer has no control window");
     }
-    ~Viewer() {
+    ~FakeViewer() {
         PostMessageA(control, WM_CLOSE, 0, 0);
         process.Wait(5000);
     }
-    Viewer(const Viewer&) = delete;
-    Viewer& operator=(const Viewer&) = delete;
+    FakeViewer(const FakeViewer&) = delete;
+    FakeViewer& operator=(const FakeViewer&) = delete;
 
     // Each returns the time just before the request, the latest moment the window was not yet
     // there (or still there).
@@ -204,10 +283,12 @@ private:
     HWND control = nullptr;
 };
 
-void StartAndWatch(MonitorRun& run, std::unique_ptr<LogFollower>& log) {
+// A template, so that the bench's build is started with its settings.
+template <typename Run>
+void StartAndWatch(Run& run, std::unique_ptr<LogFollower>& log) {
     if (!run.Start()) throw std::runtime_error("the program's dialog was not shown");
     log.reset(new LogFollower(run.Log()));
-    log->WaitFor(0, kStartWatch, 10000);
+    log->WaitFor(0, kWatchStart, 10000);
 }
 
 // --- Statistics -------------------------------------------------------------------------------
@@ -424,7 +505,7 @@ std::string Mib(SIZE_T bytes) { return Format("%.2f MiB", bytes / 1048576.0); }
 
 // The window polls run `rounds` times, to average out the coarse CPU clock; the process-list
 // poll, a hundred times dearer, once.
-void PollCostFigures(Viewer& viewer, int rounds) {
+void PollCostFigures(FakeViewer& viewer, int rounds) {
     for (int present = 0; present < 2; ++present) {
         const char* state = present ? "viewer shown" : "viewer absent";
         Progress(Format("poll cost, %s: %d rounds of %d window polls, %d process-list polls", state,
@@ -461,7 +542,7 @@ void PollCostFigures(Viewer& viewer, int rounds) {
     viewer.Shut();
 }
 
-void LatencyFigures(Viewer& viewer, int cycles) {
+void LatencyFigures(FakeViewer& viewer, int cycles) {
     Progress(
         Format("detection latency: %d start and exit cycles at the real 1000 ms poll", cycles));
     viewer.Shut();
@@ -484,7 +565,7 @@ void LatencyFigures(Viewer& viewer, int cycles) {
         double gone = viewer.Shut();
         at = log->WaitFor(mark, kExited, 5000);
         exits.push_back((*log)[at].seenMs - gone);
-        log->WaitFor(at, kStartWatch, 5000);
+        log->WaitFor(at, kWatchStart, 5000);
     }
     run.Close();
 
@@ -502,7 +583,7 @@ void LatencyFigures(Viewer& viewer, int cycles) {
         "p99 within 1100 ms", Verdict(all.p99 <= 1100, Format("%.0f ms", all.p99 - 1100)));
 }
 
-void CountdownFigure(Viewer& viewer, unsigned scale, unsigned overshootPermille) {
+void CountdownFigure(FakeViewer& viewer, unsigned scale, unsigned overshootPermille) {
     Progress(Format("countdown: clock x%u, sleeps +%.1f %%", scale, overshootPermille / 10.0));
     viewer.Shut();
     ProbeRun run(scale, overshootPermille);
@@ -542,7 +623,7 @@ struct EnduranceRun {
 
 // `cycles` viewer sessions, each ending in a cancelled countdown. With `emptyLog` the bench
 // deletes the log's rows after every cycle, at a moment when no worker is writing.
-EnduranceRun RunCycles(Viewer& viewer, int cycles, unsigned scale, bool emptyLog) {
+EnduranceRun RunCycles(FakeViewer& viewer, int cycles, unsigned scale, bool emptyLog) {
     EnduranceRun result;
     viewer.Shut();
     ProbeRun run(scale);
@@ -550,8 +631,8 @@ EnduranceRun RunCycles(Viewer& viewer, int cycles, unsigned scale, bool emptyLog
     StartAndWatch(run, log);
     // Exact times do not matter here; looking less often leaves the machine to the program.
     log->SetPollInterval(5);
-    DWORD id = run.Program().Id();
-    HANDLE process = run.Program().Handle();
+    DWORD id = run.Program().dwProcessId;
+    HANDLE process = run.Program().hProcess;
     // Idle: the main thread and a StartupWatcher, with Wine's own threads; settled for a while.
     for (int i = 0; i < 10; ++i) {
         Sleep(100);
@@ -592,7 +673,7 @@ EnduranceRun RunCycles(Viewer& viewer, int cycles, unsigned scale, bool emptyLog
 
 double Growth(double first, double last) { return (last - first) * 100.0 / first; }
 
-void EnduranceFigures(Viewer& viewer, int cycles, unsigned scale) {
+void EnduranceFigures(FakeViewer& viewer, int cycles, unsigned scale) {
     Progress(Format("endurance: %d cycles, clock x%u", cycles, scale));
     EnduranceRun kept = RunCycles(viewer, cycles, scale, false);
     // The log keeps every row, by design, and its rows take memory; the same cycles with the log
@@ -652,14 +733,14 @@ void EnduranceFigures(Viewer& viewer, int cycles, unsigned scale) {
 std::string MinimalDialogPath() { return TestDirectory() + "\\minimal_dialog.exe"; }
 
 // Milliseconds from starting `exe` to its dialog being visible; the dialog is closed again.
-double StartUp(const std::string& exe, const std::string& directory, DWORD timeoutMs = 30000) {
+double StartUp(const std::string& exe, DWORD timeoutMs = 30000) {
     Process program;
     double start = NowMs();
-    if (!program.Start(exe, "", directory)) throw std::runtime_error("cannot start " + exe);
+    if (!program.Start(Widen(exe))) throw std::runtime_error("cannot start " + exe);
     HWND dialog = nullptr;
     bool shown = WaitFor(
         [&] {
-            dialog = FindProcessWindow(program.Id(), "#32770", nullptr);
+            dialog = FindProcessWindow(program.dwProcessId, "#32770");
             return dialog && IsWindowVisible(dialog);
         },
         timeoutMs);
@@ -683,11 +764,11 @@ void StartupFigures(int runs) {
     }
     // One start of each first, so that all find their files in the cache; then they take turns.
     for (const std::string& program : programs)
-        StartUp(program, directory.Path());
+        StartUp(program);
     std::vector<std::vector<double>> times(programs.size());
     for (int i = 0; i < runs; ++i)
         for (size_t p = 0; p < programs.size(); ++p)
-            times[p].push_back(StartUp(programs[p], directory.Path()));
+            times[p].push_back(StartUp(programs[p]));
     double monitorMs = Median(times[0]);
     double minimalMs = Median(times[1]);
     double listViewMs = Median(times[2]);
@@ -775,8 +856,8 @@ int main(int argc, char** argv) {
     const int startupRuns = quick ? 5 : 15;
     try {
         // The first window shown brings up Wine's desktop, which can take long on a busy machine.
-        StartUp(MinimalDialogPath(), "", 120000);
-        Viewer viewer;
+        StartUp(MinimalDialogPath(), 120000);
+        FakeViewer viewer;
         if (wanted("polls")) PollCostFigures(viewer, pollRounds);
         if (wanted("latency")) LatencyFigures(viewer, latencyCycles);
         if (wanted("countdown")) {

@@ -1,0 +1,119 @@
+#include "program.h"
+
+#include "main_dialog.h"
+#include "wait.h"
+
+std::string MonitorExePath() { return TestDirectory() + "\\..\\app\\QuillomaticMonitor.exe"; }
+
+Process::~Process() {
+    if (Wait(0) == STILL_ACTIVE) TerminateProcess(hProcess, 1);
+    if (hProcess) CloseHandle(hProcess), CloseHandle(hThread);
+}
+
+bool Process::Start(const std::wstring& exe, const std::wstring& arguments) {
+    if (hProcess) CloseHandle(hProcess), CloseHandle(hThread);  // a second start of an ended one
+    static_cast<PROCESS_INFORMATION&>(*this) = {};
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, this);
+}
+
+DWORD Process::Wait(DWORD timeoutMs) {
+    DWORD code = STILL_ACTIVE;
+    if (hProcess && WaitForSingleObject(hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(hProcess, &code);
+    return code;
+}
+
+std::string Cell(HWND listView, int row, int column) {
+    char text[1024] = "";
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+std::vector<std::string> LogMessages(HWND log) {
+    std::vector<std::string> messages;
+    for (int row = CountRows(log) - 1; row >= 0; --row)
+        messages.push_back(Cell(log, row, 1));
+    return messages;
+}
+
+void Viewer::Open() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpszClassName = "Quillomatic BS MainWindow";
+    RegisterClassA(&windowClass);  // fails harmlessly once the class exists
+    if (!window)
+        window = CreateWindowExA(0, windowClass.lpszClassName, "Quillomatic",
+                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 420, 320, 200, nullptr,
+                                 nullptr, nullptr, nullptr);
+}
+
+// Sent, so that the thread that made the window destroys it.
+void Viewer::Close() {
+    if (HWND closing = window.exchange(nullptr)) SendMessageA(closing, WM_CLOSE, 0, 0);
+}
+
+std::string DialogView::Text(int id) const {
+    char text[256] = "";
+    GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
+
+std::pair<LONG, LONG> DialogView::Position() const {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return {rect.left, rect.top};
+}
+
+void DialogView::Click(int id) const {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(window, id)));
+}
+
+RunningMainDialog::RunningMainDialog() : thread(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {
+    WaitFor([this] {
+        HWND shown = MainDialog.GetHandle();
+        window = shown && IsWindowVisible(shown) ? shown : nullptr;
+        return window || WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+    });
+}
+
+DWORD WINAPI RunningMainDialog::Run(void*) {
+    return MainDialog.DialogBox(101, GetModuleHandleA(nullptr), nullptr, MainDialogProc) != 2;
+}
+
+RunningMainDialog::~RunningMainDialog() {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+}
+
+MonitorRun::MonitorRun(const std::string& source, const std::wstring& folders)
+    : folder(Widen(directory.Path())) {
+    for (size_t end = 0; end != std::wstring::npos && !folders.empty();) {
+        end = folders.find(L'\\', end + 1);
+        CreateDirectoryW((folder + L"\\" + folders.substr(0, end)).c_str(), nullptr);
+    }
+    folder += folders.empty() ? L"" : L"\\" + folders;
+    exe = folder + L"\\" + Widen(source.substr(source.find_last_of('\\') + 1));
+    CopyFileW(Widen(source).c_str(), exe.c_str(), FALSE);
+}
+
+// The dialog exists before it is shown: initialisation runs in between.
+bool MonitorRun::Start() {
+    return process.Start(exe) && WaitFor(
+                                     [this] {
+                                         DWORD owner = 0;
+                                         window = FindWindowA("#32770", kMainCaption);
+                                         GetWindowThreadProcessId(window, &owner);
+                                         return owner == process.dwProcessId &&
+                                                IsWindowVisible(window);
+                                     },
+                                     15000);
+}

@@ -1,0 +1,96 @@
+// Running the real dialog and the real program, a stand-in for the viewer, and reading the log.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "files.h"
+
+// The program's own messages, as its log shows them.
+const std::string kWatchStart = "Quillomatic起動監視を開始しました。";
+const std::string kStarted = "Quillomaticの起動を検出しました。";
+const std::string kExitWatch = "Quillomatic終了監視を開始しました。";
+const std::string kExited = "Quillomaticの終了を検出しました。";
+const std::string kStopped = "Quillomatic監視処理を中止しました。";
+const std::string kPrepare = "スタンバイへ移行準備を行います。";
+const std::string kHibernating = "スタンバイへ移行します。";
+const std::string kCancelled = "スタンバイへの移行処理を中止しました。";
+const std::string kResumed = "スタンバイからの復帰を検出しました。";
+const std::string kTickPrefix = "スタンバイへ移行まで ";
+inline std::string Tick(int seconds) { return kTickPrefix + std::to_string(seconds) + " 秒"; }
+inline bool IsTick(const std::string& text) { return text.rfind(kTickPrefix, 0) == 0; }
+
+std::string MonitorExePath();
+
+// Killed if it still runs when this goes, so that a failed test leaves nothing behind.
+struct Process : PROCESS_INFORMATION {
+    Process() : PROCESS_INFORMATION() {}
+    ~Process();
+    Process(const Process&) = delete;
+    bool Start(const std::wstring& exe, const std::wstring& arguments = L"");
+    // The exit code, or STILL_ACTIVE when the process did not end within the time.
+    DWORD Wait(DWORD timeoutMs = 10000);
+};
+
+// A cell of a list view of this process, and the log's messages oldest first: the order in which
+// they were written. (Another process's list view cannot take this process's buffer.)
+std::string Cell(HWND listView, int row, int column);
+std::vector<std::string> LogMessages(HWND log);
+inline int CountRows(HWND log) {
+    return static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0));
+}
+
+// A top-level window of the viewer's class and title, opened and closed from any thread.
+class Viewer {
+public:
+    ~Viewer() { Close(); }
+    void Open();
+    void Close();
+
+private:
+    std::atomic<HWND> window{nullptr};
+};
+
+// A dialog seen from outside, as a user or the platform would.
+struct DialogView {
+    HWND window = nullptr;
+    HWND Log() const { return GetDlgItem(window, 1000); }
+    std::string Text(int id) const;
+    std::pair<LONG, LONG> Position() const;  // of the top-left corner
+    // Posted like a real click, so it is handled in turn with other posted input.
+    void Click(int id) const;
+};
+
+// The program's main dialog, run modally on a thread of its own inside the test.
+class RunningMainDialog : public DialogView {
+public:
+    RunningMainDialog();
+    ~RunningMainDialog();  // closes the dialog if it still runs
+    HANDLE Thread() const { return thread; }
+
+private:
+    static DWORD WINAPI Run(void* self);
+    HANDLE thread;
+};
+
+// A program of the build, copied into `folders` of a directory of its own, so that its INI file
+// is the test's.
+class MonitorRun : public DialogView {
+public:
+    explicit MonitorRun(const std::string& exe = MonitorExePath(),
+                        const std::wstring& folders = L"");
+    const std::wstring& Folder() const { return folder; }
+    std::string IniPath() const { return directory.File("QuillomaticMonitor.ini"); }  // no folders
+    bool Start();  // and wait for the dialog to be shown
+    DWORD Close() { return PostMessageA(window, WM_CLOSE, 0, 0), process.Wait(); }
+    Process& Program() { return process; }
+
+private:
+    TempDirectory directory;
+    std::wstring folder, exe;
+    Process process;
+};
