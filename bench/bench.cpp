@@ -53,24 +53,19 @@ HWND FindProcessWindow(DWORD processId, const char* className) {
 std::wstring FakeViewerPath() { return Widen(TestDirectory() + "\\fake_viewer.exe"); }
 
 // The bench's build of the program: its clock `scale` times faster, each sleep longer by
-// `overshootPermille`, and its power calls skipped; set for the program as it starts.
+// `overshootPermille`, and its power calls skipped; in this process's environment while it
+// exists, for the program to take as it starts (the shipped one ignores it).
 class ProbeRun : public MonitorRun {
 public:
     ProbeRun(unsigned scale, unsigned overshootPermille = 0)
-        : MonitorRun(TestDirectory() + "\\QuillomaticMonitorProbe.exe"),
-          scale(std::to_string(scale)),
-          overshoot(std::to_string(overshootPermille)) {}
-    bool Start() {
-        SetEnvironmentVariableA("QM_CLOCK_SCALE", scale.c_str());
-        SetEnvironmentVariableA("QM_OVERSHOOT_PERMILLE", overshoot.c_str());
-        bool started = MonitorRun::Start();
+        : MonitorRun(TestDirectory() + "\\QuillomaticMonitorProbe.exe") {
+        SetEnvironmentVariableA("QM_CLOCK_SCALE", std::to_string(scale).c_str());
+        SetEnvironmentVariableA("QM_OVERSHOOT_PERMILLE", std::to_string(overshootPermille).c_str());
+    }
+    ~ProbeRun() {
         SetEnvironmentVariableA("QM_CLOCK_SCALE", nullptr);
         SetEnvironmentVariableA("QM_OVERSHOOT_PERMILLE", nullptr);
-        return started;
     }
-
-private:
-    std::string scale, overshoot;
 };
 
 int CountThreads(DWORD processId) {
@@ -243,8 +238,6 @@ private:
     std::vector<SeenEntry> entries;
 };
 
-bool IsCountdownRow(const std::string& text) { return IsTick(text); }
-
 // --- The fake viewer, opened and closed through its control window -----------------------------
 
 class FakeViewer {
@@ -283,9 +276,7 @@ private:
     HWND control = nullptr;
 };
 
-// A template, so that the bench's build is started with its settings.
-template <typename Run>
-void StartAndWatch(Run& run, std::unique_ptr<LogFollower>& log) {
+void StartAndWatch(MonitorRun& run, std::unique_ptr<LogFollower>& log) {
     if (!run.Start()) throw std::runtime_error("the program's dialog was not shown");
     log.reset(new LogFollower(run.Log()));
     log->WaitFor(0, kWatchStart, 10000);
@@ -593,7 +584,7 @@ void CountdownFigure(FakeViewer& viewer, unsigned scale, unsigned overshootPermi
     log->WaitFor(0, kExitWatch, 10000);
     size_t mark = log->Mark();
     viewer.Shut();
-    size_t first = log->WaitFor(mark, IsCountdownRow, 10000, "countdown row");
+    size_t first = log->WaitFor(mark, IsTick, 10000, "countdown row");
     size_t end = log->WaitFor(first, kHibernating, 2 * 300000 / scale + 10000);
     double realMs = (*log)[end].seenMs - (*log)[first].seenMs;
     double seconds = realMs * scale / 1000.0;
@@ -649,7 +640,7 @@ EnduranceRun RunCycles(FakeViewer& viewer, int cycles, unsigned scale, bool empt
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         mark = log->Mark();
         viewer.Shut();
-        log->WaitFor(mark, IsCountdownRow, 10000, "countdown row");
+        log->WaitFor(mark, IsTick, 10000, "countdown row");
         // The busiest moment: a StartupWatcher beside the countdown, the ExitWatcher ending.
         result.maxThreads = std::max(result.maxThreads, CountThreads(id));
 

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         return fprintf(stderr, "no countdown\n"), 1;
     WaitFor([] { return false; }, 1500);
     CloseHandle(CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    WaitFor([&] { return FileExists(argv[3]); }, 120000);
+    WaitFor([&] { return GetFileAttributesA(argv[3]) != INVALID_FILE_ATTRIBUTES; }, 120000);
     DWORD code = monitor.Close();
     printf("monitor exit code %lu\n", code);
     return code == 2 ? 0 : 1;

@@ -109,10 +109,11 @@ Texts Rows(HWND log) {
 
 class App : public testing::Test {
 protected:
-    // Runs the dialog with every wait `scale` times shorter, and records the log's writes from
-    // the moment the first watcher has settled.
-    void Start(unsigned scale, bool viewerRunning) {
-        MonitorTiming.scale = scale;
+    // Runs the dialog, its waits `scale` times shorter and its sleeps `overshootPermille` longer,
+    // and records the log's writes from the moment the first watcher has settled.
+    void Start(unsigned scale, bool viewerRunning, unsigned overshootPermille = 0) {
+        MonitorTiming = {scale, overshootPermille};
+        hibernations = otherPowerCalls = 0;
         PowerCalls.SetSystemPowerState = CountPowerState;
         PowerCalls.ExitWindowsEx = CountExitWindows;
         if (viewerRunning) viewer.Open();
@@ -132,7 +133,6 @@ protected:
         transcript.reset();  // one recorder on the log at a time
         transcript.reset(new Transcript(log));
     }
-    void SetUp() override { MonitorTiming = {1, 0}, hibernations = 0, otherPowerCalls = 0; }
     void TearDown() override { EXPECT_EQ(0, otherPowerCalls.load()); }
     bool WaitForRow(const std::string& text, int times = 1) {
         return WaitFor([&] { return transcript->Count(text) >= times; }, 20000);
@@ -360,8 +360,7 @@ TEST_F(App, QuickOffAndOnKeepsOneRelayAndOnlyAnExitCountsDown) {
 
 // Sleeps that overshoot, as at the default timer resolution, must not add up over 3000 ticks.
 TEST_F(App, ACountdownWithOvershootingSleepsLasts300Seconds) {
-    MonitorTiming.overshootPermille = 94;
-    Start(10, true);
+    Start(10, true, 94);
     viewer.Close();
     ASSERT_TRUE(WaitFor([] { return hibernations == 1; }, 60000));
     auto entries = transcript->Entries();
@@ -389,7 +388,8 @@ TEST_F(App, AFrozenCountdownGoesOnWhereItStoodAndAResumeStillEndsIt) {
     Sleep(2000);  // 20 s of the program's time; nothing here may wait for the frozen thread
     ResumeThread(dialog->Thread());
     long long resumed = Microseconds();
-    LetRun(100);  // ten ticks
+    ASSERT_TRUE(WaitFor([&] { return transcript->Entries().back().us >= resumed + 100000; }))
+        << "ten ticks on";
     EXPECT_EQ(1, Broadcast(PBT_APMRESUMESUSPEND));
     ASSERT_TRUE(WaitForRow(kCancelled));
     int stood = 0, after = 0, lowest = 300;

@@ -8,18 +8,16 @@
 TEST(Program, FromTheFirstStartThroughCountdownsToThePositionKeptForTheNext) {
     const std::string moved = "[General]\r\nWindowPosX=-350\r\nWindowPosY=40\r\n";
     MonitorRun run;
-    ASSERT_FALSE(FileExists(run.IniPath()));
     ASSERT_TRUE(run.Start()) << "a visible dialog with this version's caption";
     EXPECT_EQ(std::make_pair(16L, 16L), run.Position());
     EXPECT_TRUE(GetWindowLongA(run.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ("監視中止", run.Text(1001));
     EXPECT_EQ("休止状態へ", run.Text(1002));
 
-    // Rows, as the log keeps them: the watch; the viewer's start and the exit watch; the exit,
-    // the next watch, the preparation and the countdown; a resume and the countdown's end.
+    // Rows, as the log keeps them: the watch; the viewer's start and the exit watch; the exit, the
+    // next watch, the preparation and the countdown; a resume and the countdown's end. Then one
+    // that is closed: 2 at once, and the place where the dialog stood before it was minimised.
     auto rows = [&](int count) { return WaitFor([&] { return CountRows(run.Log()) == count; }); };
-    // A countdown that only a resume ends, and one that is closed: 2 at once, and the place
-    // where the dialog stood before it was minimised.
     Viewer viewer;
     viewer.Open();
     ASSERT_TRUE(rows(3));

@@ -46,10 +46,6 @@ void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string TestDirectory() {
     char path[MAX_PATH];
     std::string text(path, GetModuleFileNameA(nullptr, path, sizeof path));

@@ -20,6 +20,5 @@ private:
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
-bool FileExists(const std::string& path);
 std::string TestDirectory();                  // of the running program
 std::wstring Widen(const std::string& text);  // from the code page in use

@@ -60,22 +60,6 @@ void Viewer::Close() {
     if (HWND closing = window.exchange(nullptr)) SendMessageA(closing, WM_CLOSE, 0, 0);
 }
 
-std::string DialogView::Text(int id) const {
-    char text[256] = "";
-    GetDlgItemTextA(window, id, text, sizeof text);
-    return text;
-}
-
-std::pair<LONG, LONG> DialogView::Position() const {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    return {rect.left, rect.top};
-}
-
-void DialogView::Click(int id) const {
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(window, id)));
-}
-
 RunningMainDialog::RunningMainDialog() : thread(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {
     WaitFor([this] {
         HWND shown = MainDialog.GetHandle();

@@ -59,10 +59,19 @@ private:
 struct DialogView {
     HWND window = nullptr;
     HWND Log() const { return GetDlgItem(window, 1000); }
-    std::string Text(int id) const;
-    std::pair<LONG, LONG> Position() const;  // of the top-left corner
+    std::string Text(int id) const {
+        char text[256] = "";
+        return std::string(text, GetDlgItemTextA(window, id, text, sizeof text));
+    }
+    std::pair<LONG, LONG> Position() const {  // of the top-left corner
+        RECT rect = {};
+        return GetWindowRect(window, &rect), std::make_pair(rect.left, rect.top);
+    }
     // Posted like a real click, so it is handled in turn with other posted input.
-    void Click(int id) const;
+    void Click(int id) const {
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     LPARAM(GetDlgItem(window, id)));
+    }
 };
 
 // The program's main dialog, run modally on a thread of its own inside the test.
