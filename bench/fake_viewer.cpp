@@ -3,20 +3,16 @@
 //   fake_viewer.exe           shows the window at once
 //   fake_viewer.exe --hidden  starts without it
 //
-// A message-only control window of class "QmFakeViewerControl" takes the requests:
-// kOpen shows the viewer window, kShut closes it, WM_CLOSE ends the program. WM_CLOSE sent to
+// A message-only control window of class kFakeViewerControl takes the requests: kOpenViewer
+// shows the viewer window, kShutViewer closes it, WM_CLOSE ends the program. WM_CLOSE sent to
 // the viewer window itself closes that window as well.
 #include <windows.h>
 
 #include <string.h>
 
-namespace {
+#include "fake_viewer.h"
 
-const char kViewerClass[] = "Quillomatic BS MainWindow";
-const char kViewerTitle[] = "Quillomatic";
-const char kControlClass[] = "QmFakeViewerControl";
-const UINT kOpen = WM_APP + 1;
-const UINT kShut = WM_APP + 2;
+namespace {
 
 HWND viewer = nullptr;
 
@@ -27,14 +23,14 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case kOpen:
+        case kOpenViewer:
             if (!viewer)
                 viewer =
                     CreateWindowExA(0, kViewerClass, kViewerTitle, WS_OVERLAPPEDWINDOW, 600, 420,
                                     320, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
             if (viewer) ShowWindow(viewer, SW_SHOWNOACTIVATE);
             return viewer != nullptr;
-        case kShut:
+        case kShutViewer:
             if (viewer) DestroyWindow(viewer);
             return 1;
         case WM_CLOSE:
@@ -60,13 +56,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     WNDCLASSA controlClass = {};
     controlClass.lpfnWndProc = ControlProc;
     controlClass.hInstance = instance;
-    controlClass.lpszClassName = kControlClass;
+    controlClass.lpszClassName = kFakeViewerControl;
     if (!RegisterClassA(&viewerClass) || !RegisterClassA(&controlClass)) return 1;
 
-    HWND control = CreateWindowExA(0, kControlClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    HWND control = CreateWindowExA(0, kFakeViewerControl, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                    instance, nullptr);
     if (!control) return 1;
-    if (!strstr(commandLine, "--hidden")) SendMessageA(control, kOpen, 0, 0);
+    if (!strstr(commandLine, "--hidden")) SendMessageA(control, kOpenViewer, 0, 0);
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

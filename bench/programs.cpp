@@ -1,0 +1,117 @@
+// Driving the stand-in viewer and the bench build, and following the log of another process.
+#include "programs.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "stats.h"
+#include "wait.h"
+
+FakeViewer::FakeViewer() {
+    if (!process.Start(Widen(TestDirectory() + "\\fake_viewer.exe"), L"--hidden"))
+        throw std::runtime_error("the fake viewer did not start");
+    auto found = [this] {
+        control = FindWindowExA(HWND_MESSAGE, nullptr, kFakeViewerControl, nullptr);
+        return control != nullptr;
+    };
+    if (!WaitFor(found, 15000)) throw std::runtime_error("the fake viewer has no control window");
+}
+
+double FakeViewer::Request(UINT message) {
+    double before = NowMs();
+    SendMessageA(control, message, 0, 0);
+    return before;
+}
+
+ProbeRun::ProbeRun(unsigned scale, unsigned overshootPermille)
+    : MonitorRun(TestDirectory() + "\\QuillomaticMonitorProbe.exe") {
+    SetEnvironmentVariableA("QM_CLOCK_SCALE", std::to_string(scale).c_str());
+    SetEnvironmentVariableA("QM_OVERSHOOT_PERMILLE", std::to_string(overshootPermille).c_str());
+}
+
+ProbeRun::~ProbeRun() {
+    SetEnvironmentVariableA("QM_CLOCK_SCALE", nullptr);
+    SetEnvironmentVariableA("QM_OVERSHOOT_PERMILLE", nullptr);
+}
+
+LogFollower::LogFollower(HWND listView) : listView(listView) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(listView, &id);
+    process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    if (process)
+        remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize,
+                                                   MEM_COMMIT, PAGE_READWRITE));
+    if (!remote) {
+        if (process) CloseHandle(process);
+        throw std::runtime_error("cannot read the event log of the program");
+    }
+}
+
+LogFollower::~LogFollower() {
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+}
+
+std::string LogFollower::Message(int row) const {
+    char text[kTextSize] = "";
+    LVITEMA item = {};
+    item.iSubItem = 1;
+    item.pszText = remote + sizeof item;
+    item.cchTextMax = kTextSize;
+    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+    LRESULT length =
+        SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, item.pszText, text, kTextSize, nullptr);
+    return std::string(text, std::min<size_t>(length, kTextSize - 1));
+}
+
+// Oldest first. Rows are added at the top, so the new ones are rows 0 to added - 1; when more
+// come in while they are read, the indices have moved and they are read again.
+void LogFollower::Poll() {
+    double seen = -1;
+    for (;;) {
+        int count = Count();
+        if (count <= known) return;
+        if (seen < 0) seen = NowMs();
+        std::vector<std::string> added;
+        for (int row = count - known - 1; row >= 0; --row)
+            added.push_back(Message(row));
+        if (Count() != count) continue;
+        for (std::string& text : added)
+            entries.push_back({text, seen});
+        known = count;
+        return;
+    }
+}
+
+// Not the tests' WaitFor: that one looks every 2 ms at best, and latencies are read to the
+// millisecond.
+size_t LogFollower::WaitFor(size_t from, const std::function<bool(const std::string&)>& match,
+                            DWORD timeoutMs, const char* what) {
+    double deadline = NowMs() + timeoutMs;
+    for (size_t next = from;;) {
+        Poll();
+        for (; next < entries.size(); ++next)
+            if (match(entries[next].text)) return next;
+        if (NowMs() > deadline) throw std::runtime_error(std::string("no log entry: ") + what);
+        Sleep(pollMs);
+    }
+}
+
+size_t LogFollower::WaitFor(size_t from, const std::string& text, DWORD timeoutMs) {
+    return WaitFor(
+        from, [&text](const std::string& entry) { return entry == text; }, timeoutMs, text.c_str());
+}
+
+void LogFollower::DeleteAllRows() {
+    Poll();
+    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+    known = 0;
+}
+
+std::unique_ptr<LogFollower> StartAndWatch(MonitorRun& run) {
+    if (!run.Start()) throw std::runtime_error("the program's dialog was not shown");
+    auto log = std::make_unique<LogFollower>(run.Log());
+    log->WaitFor(0, kWatchStart, 10000);
+    return log;
+}
