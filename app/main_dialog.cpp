@@ -13,10 +13,6 @@ Dialog* ActiveDialog = nullptr;
 
 const char kMainCaption[] = "Quillomaticモニター Ver.0.01";
 
-// Importing the common controls makes them register their window classes as the program loads,
-// so the list view of template 101 exists without an initialising call.
-[[gnu::used]] static void(WINAPI* const kCommonControlsImport)() = InitCommonControls;
-
 INT_PTR CALLBACK MainDialogProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CLOSE:
@@ -28,6 +24,8 @@ INT_PTR CALLBACK MainDialogProc(HWND, UINT message, WPARAM wParam, LPARAM lParam
             return OnCommand(*ActiveDialog, wParam, lParam);
         case WM_POWERBROADCAST:
             return OnPowerBroadcast(*ActiveDialog, wParam, lParam);
+        case WM_ENDSESSION:
+            return OnEndSession(*ActiveDialog, wParam, lParam);
         default:
             return 0;
     }
@@ -46,11 +44,25 @@ int OnInitDialog(Dialog& dialog, WPARAM, LPARAM) {
 int OnClose(Dialog& dialog, WPARAM, LPARAM) { return SavePositionAndEnd(dialog, 2); }
 
 int SavePositionAndEnd(Dialog& dialog, INT_PTR result) {
+    StorePosition(dialog);
+    dialog.EndDialog(result);
+    return 1;
+}
+
+void StorePosition(Dialog& dialog) {
     WINDOWPLACEMENT placement = {};
     dialog.GetWindowPlacement(&placement);
     SavedWindowPosition.x = placement.rcNormalPosition.left;
     SavedWindowPosition.y = placement.rcNormalPosition.top;
-    dialog.EndDialog(result);
+}
+
+// A log-off, shutdown or restart sends no WM_CLOSE, and once this returns the process may be
+// ended at any moment: the position is written now, as a close would have it. Monitoring goes on
+// until then. The message's own result stays 0, as the platform asks of a handled one.
+int OnEndSession(Dialog& dialog, WPARAM wParam, LPARAM) {
+    if (!wParam) return 0;  // another program refused, and the session goes on
+    StorePosition(dialog);
+    WriteSettingsFileOnce();
     return 1;
 }
 

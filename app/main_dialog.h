@@ -14,4 +14,9 @@ int OnInitDialog(Dialog& dialog, WPARAM wParam, LPARAM lParam);
 int OnClose(Dialog& dialog, WPARAM wParam, LPARAM lParam);
 // 1 for the two buttons, 0 for every other control.
 int OnCommand(Dialog& dialog, WPARAM wParam, LPARAM lParam);
+// 1 when the session really ends (wParam non-zero), after writing the settings file; else 0.
+int OnEndSession(Dialog& dialog, WPARAM wParam, LPARAM lParam);
 int SavePositionAndEnd(Dialog& dialog, INT_PTR result);
+// The dialog's normal position, so a minimised dialog gives where it stood before, into
+// SavedWindowPosition.
+void StorePosition(Dialog& dialog);

@@ -10,8 +10,16 @@ struct WindowPosition {
 
 extern WindowPosition SavedWindowPosition;
 
-extern const char kSettingsFileName[];
+// The settings file beside the exe, set once by FindSettingsFile: empty until then, and empty for
+// good when the exe's directory cannot be read whole.
+extern char SettingsPath[1024];
+// 1 when SettingsPath names the file, 0 when there is none to use.
+int FindSettingsFile();
 
 // Missing keys leave the fields as they are. Both always answer 1.
 int LoadSettings(const char* path, WindowPosition& position);
 int SaveSettings(const char* path, const WindowPosition& position);
+
+// SavedWindowPosition into the settings file, at most once in the process's life: when the
+// dialog has ended or when the session ends, whichever comes first. 1 when it was written now.
+int WriteSettingsFileOnce();

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "programs.h"
-#include "stats.h"
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void Progress(const std::string& text);  // a line on stderr, to follow a long run

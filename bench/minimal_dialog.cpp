@@ -3,12 +3,7 @@
 // at start as the monitor does.
 #include <windows.h>
 
-#ifdef QM_WITH_LIST_VIEW
-#include <commctrl.h>
-
-// Importing the common controls registers the list view class as the program loads.
-[[gnu::used]] static void(WINAPI* const kCommonControlsImport)() = InitCommonControls;
-#endif
+#include "window.h"
 
 namespace {
 
@@ -27,6 +22,9 @@ INT_PTR CALLBACK MinimalDialogProc(HWND window, UINT message, WPARAM, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+#ifdef QM_WITH_LIST_VIEW
+    LoadCommonControls();
+#endif
     return static_cast<int>(
         DialogBoxParamA(instance, MAKEINTRESOURCEA(1), nullptr, MinimalDialogProc, 0));
 }

@@ -16,6 +16,8 @@
 namespace {
 
 const int kPolls = 3600;  // an hour of watching at one poll a second
+const char kViewerClass[] = "Quillomatic BS MainWindow";
+const char kViewerTitle[] = "Quillomatic";
 
 int64_t ThreadCpu() {
     FILETIME creation, exit, kernel, user;

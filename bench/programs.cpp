@@ -1,11 +1,33 @@
-// Driving the stand-in viewer and the bench build, and following the log of another process.
+// Driving the stand-in viewer and the bench build, following the log of another process, and
+// the bench's clock and statistics.
 #include "programs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
-#include "stats.h"
 #include "wait.h"
+
+double NowMs() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart * 1000.0 / frequency;
+}
+
+Summary Summarise(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    size_t rank = static_cast<size_t>(std::ceil(0.99 * n));
+    return {median, values[std::max<size_t>(rank, 1) - 1], values.back()};
+}
+
+double Median(std::vector<double> values) { return Summarise(std::move(values)).median; }
 
 FakeViewer::FakeViewer() {
     if (!process.Start(Widen(TestDirectory() + "\\fake_viewer.exe"), L"--hidden"))
@@ -34,37 +56,6 @@ ProbeRun::~ProbeRun() {
     SetEnvironmentVariableA("QM_OVERSHOOT_PERMILLE", nullptr);
 }
 
-LogFollower::LogFollower(HWND listView) : listView(listView) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(listView, &id);
-    process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
-    if (process)
-        remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize,
-                                                   MEM_COMMIT, PAGE_READWRITE));
-    if (!remote) {
-        if (process) CloseHandle(process);
-        throw std::runtime_error("cannot read the event log of the program");
-    }
-}
-
-LogFollower::~LogFollower() {
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-}
-
-std::string LogFollower::Message(int row) const {
-    char text[kTextSize] = "";
-    LVITEMA item = {};
-    item.iSubItem = 1;
-    item.pszText = remote + sizeof item;
-    item.cchTextMax = kTextSize;
-    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-    LRESULT length =
-        SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
-    ReadProcessMemory(process, item.pszText, text, kTextSize, nullptr);
-    return std::string(text, std::min<size_t>(length, kTextSize - 1));
-}
-
 // Oldest first. Rows are added at the top, so the new ones are rows 0 to added - 1; when more
 // come in while they are read, the indices have moved and they are read again.
 void LogFollower::Poll() {
@@ -75,7 +66,7 @@ void LogFollower::Poll() {
         if (seen < 0) seen = NowMs();
         std::vector<std::string> added;
         for (int row = count - known - 1; row >= 0; --row)
-            added.push_back(Message(row));
+            added.push_back(Cell(listView, row, 1));
         if (Count() != count) continue;
         for (std::string& text : added)
             entries.push_back({text, seen});

@@ -1,5 +1,6 @@
 // The programs as the bench drives them from outside: the stand-in viewer, the monitor's bench
-// build, and the monitor's event log followed from this process.
+// build, and the monitor's event log followed from this process; and the bench's clock and what
+// it makes of a set of samples.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,18 @@
 
 #include "fake_viewer.h"
 #include "program.h"
+
+double NowMs();  // the performance counter, in milliseconds
+
+struct Summary {
+    double median;
+    double p99;  // nearest rank
+    double max;
+};
+
+// Of at least one value.
+Summary Summarise(std::vector<double> values);
+double Median(std::vector<double> values);
 
 // The stand-in viewer, one process for the whole run, started without its window.
 class FakeViewer {
@@ -46,12 +59,10 @@ struct SeenEntry {
     double seenMs;  // when the row count first showed it
 };
 
-// The log's messages in the order written, each with when it was first seen. The cells are read
-// through memory in the program's process: its list view cannot take this one's buffer.
+// The log's messages in the order written, each with when it was first seen.
 class LogFollower {
 public:
-    explicit LogFollower(HWND listView);  // throws when the log cannot be read
-    ~LogFollower();
+    explicit LogFollower(HWND listView) : listView(listView) {}
     LogFollower(const LogFollower&) = delete;
     LogFollower& operator=(const LogFollower&) = delete;
 
@@ -68,13 +79,9 @@ public:
     void DeleteAllRows();  // the entries seen so far stay
 
 private:
-    static const SIZE_T kTextSize = 1024;
     void Poll();  // takes in the rows added since the last look
-    std::string Message(int row) const;
 
     HWND listView;
-    HANDLE process = nullptr;
-    char* remote = nullptr;  // an item record and its text, in the program's memory
     int known = 0;
     DWORD pollMs = 1;
     std::vector<SeenEntry> entries;

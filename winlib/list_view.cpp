@@ -4,7 +4,7 @@
 HWND ListView::Create(DWORD exStyle, DWORD style, int x, int y, int width, int height,
                       const char* windowName, HWND parent) {
     owner = parent;
-    InitCommonControls();
+    LoadCommonControls();
     handle = CreateWindowExA(exStyle, WC_LISTVIEWA, windowName, style, x, y, width, height, parent,
                              nullptr, nullptr, nullptr);
     ::ShowWindow(handle, SW_SHOW);

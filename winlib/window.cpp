@@ -77,7 +77,7 @@ HWND ToolTip::Create(HINSTANCE instance, HWND owner, const char* text, int multi
                      int autoPopTime) {
     this->instance = instance;
     this->owner = owner;
-    InitCommonControls();
+    LoadCommonControls();
     handle = CreateWindowExA(0, TOOLTIPS_CLASSA, "", WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
                              nullptr, instance, nullptr);

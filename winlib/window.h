@@ -23,6 +23,10 @@
 #undef SetWindowLong
 #undef SetWindowText
 
+// Loads the common controls from the system folder by full path and registers their window
+// classes; 1 when they are there, 0 when they cannot be loaded. Nothing imports them.
+int LoadCommonControls();
+
 // A tooltip that shows one fixed text for a whole window.
 class ToolTip {
 public:

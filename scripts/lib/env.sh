@@ -3,13 +3,13 @@
 
 qm_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# Wine runs 64-bit programs only here; the 32-bit loader is used where the machine has one.
 qm_wine64=/usr/lib/wine/wine64
+qm_wine32=/usr/lib/wine/wine
 qm_wineserver=/usr/lib/wine/wineserver64
 
 # The loader for a build directory's programs: 32-bit builds need the 32-bit one.
 qm_loader() { # build directory
-    if grep -qs 'i686-w64-mingw32' "$1/CMakeCache.txt"; then echo /usr/lib/wine/wine; else echo "$qm_wine64"; fi
+    if grep -qs 'i686-w64-mingw32' "$1/CMakeCache.txt"; then echo "$qm_wine32"; else echo "$qm_wine64"; fi
 }
 
 qm_wine_env() { # build directory
@@ -18,7 +18,8 @@ qm_wine_env() { # build directory
     export WINESERVER="$qm_wineserver"
     export WINEDEBUG="${WINEDEBUG:--all}"
     # No Gecko or Mono installs; and no debugger on a crash, which would hold the process forever.
-    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
+    # A caller's own load orders, as in WINEDLLOVERRIDES, come in QM_DLL_OVERRIDES.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d${QM_DLL_OVERRIDES:+;$QM_DLL_OVERRIDES}"
     export LANG=ja_JP.UTF-8
     unset LC_ALL
 }
@@ -100,7 +101,31 @@ qm_stop_wineserver() { # build directory
     "$qm_wineserver" -k 2>/dev/null || true
 }
 
-# Whether this machine runs 32-bit Windows programs (it needs a 32-bit Wine loader and kernel).
-qm_can_run_win32() {
-    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+# Whether this kernel runs 32-bit x86 Linux programs, as the 32-bit Wine loader is one: a
+# 93-byte static program that only exits with 42. Some kernels are built or booted without it,
+# and then refuse it with "Exec format error".
+qm_kernel_runs_i386() {
+    mkdir -p "$qm_root/build"
+    local probe status=0
+    probe=$(mktemp "$qm_root/build/.i386-probe.XXXXXX")
+    printf '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08' >"$probe"
+    printf '\x34\0\0\0\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0' >>"$probe"  # header
+    printf '\x01\0\0\0\0\0\0\0\0\x80\x04\x08\0\x80\x04\x08' >>"$probe"  # one segment
+    printf '\x5d\0\0\0\x5d\0\0\0\x05\0\0\0\0\x10\0\0' >>"$probe"
+    printf '\x31\xdb\xb3\x2a\x31\xc0\x40\xcd\x80' >>"$probe"  # exit(42)
+    chmod +x "$probe"
+    "$probe" 2>/dev/null || status=$?
+    rm -f "$probe"
+    [ "$status" -eq 42 ]
+}
+
+# Why this machine cannot run the 32-bit Windows programs, or nothing when it can.
+#   kernel   the kernel refuses 32-bit programs: a limit of the platform
+#   loader   the 32-bit Wine loader is missing or does not run: bootstrap's install failed
+qm_win32_blocker() {
+    if ! qm_kernel_runs_i386; then
+        echo kernel
+    elif ! "$qm_wine32" --version >/dev/null 2>&1; then
+        echo loader
+    fi
 }

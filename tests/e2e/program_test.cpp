@@ -1,37 +1,62 @@
-// The real program under Wine as a user meets it: first start, keys, the viewer's run and a
-// resume, closing during a countdown, the position kept between runs, and Japanese folders.
+// The real program under Wine as a user meets it: first start, keys, the viewer's run, closing
+// during a countdown, the position kept between runs and over a session's end, Japanese folders.
 #include <gtest/gtest.h>
 
 #include "program.h"
 #include "wait.h"
 
+namespace {
+
+void MoveTo(HWND window, int x, int y) {
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Minimise(HWND window) {
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }));
+}
+
+// A log-off, shutdown or restart as Windows brings it: the question, which the program must let
+// pass, then the end itself; no WM_CLOSE comes.
+void EndSession(HWND window, BOOL ends, LPARAM flags) {
+    DWORD_PTR query = 0, end = 1;
+    SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, flags, SMTO_ABORTIFHUNG, 10000, &query);
+    SendMessageTimeoutA(window, WM_ENDSESSION, ends, flags, SMTO_ABORTIFHUNG, 10000, &end);
+    EXPECT_EQ(std::make_pair(TRUE, 0), std::make_pair(BOOL(query != 0), int(end)))
+        << "let through, and answered as handled";
+}
+
+}  // namespace
+
 TEST(Program, FromTheFirstStartThroughCountdownsToThePositionKeptForTheNext) {
     const std::string moved = "[General]\r\nWindowPosX=-350\r\nWindowPosY=40\r\n";
     MonitorRun run;
+    const std::string before = LocalStamp();
     ASSERT_TRUE(run.Start()) << "a visible dialog with this version's caption";
     EXPECT_EQ(std::make_pair(16L, 16L), run.Position());
     EXPECT_TRUE(GetWindowLongA(run.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ("監視中止", run.Text(1001));
     EXPECT_EQ("休止状態へ", run.Text(1002));
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(run.window, nullptr), &thread);
+    EXPECT_EQ(run.Log(), thread.hwndFocus) << "the keyboard focus on the log";
+    // The local time on the 24-hour clock, taken while the entry was made.
+    ASSERT_TRUE(WaitFor([&] { return CountRows(run.Log()) == 1; }));
+    const std::string stamp = Cell(run.Log(), 0, 0), after = LocalStamp();
+    EXPECT_TRUE(before <= stamp && stamp <= after) << before << " | " << stamp << " | " << after;
 
     // Rows, as the log keeps them: the watch; the viewer's start and the exit watch; the exit, the
-    // next watch, the preparation and the countdown; a resume and the countdown's end. Then one
-    // that is closed: 2 at once, and the place where the dialog stood before it was minimised.
+    // next watch, the preparation and the countdown. Closed during the countdown: 2 at once, and
+    // the place where the dialog stood before it was minimised.
     auto rows = [&](int count) { return WaitFor([&] { return CountRows(run.Log()) == count; }); };
     Viewer viewer;
     viewer.Open();
     ASSERT_TRUE(rows(3));
     viewer.Close();
     ASSERT_TRUE(rows(7));
-    PostMessageA(run.window, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
-    ASSERT_TRUE(rows(9));
-    viewer.Open();
-    ASSERT_TRUE(rows(11));
-    viewer.Close();
-    ASSERT_TRUE(rows(15));
-    SetWindowPos(run.window, nullptr, -350, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(run.window, SW_MINIMIZE);
-    ASSERT_TRUE(WaitFor([&] { return IsIconic(run.window) != FALSE; }));
+    MoveTo(run.window, -350, 40);
+    Minimise(run.window);
     DWORD start = GetTickCount();
     PostMessageA(run.window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the system menu's Close
     EXPECT_EQ(2u, run.Program().Wait());
@@ -54,10 +79,37 @@ TEST(Program, FromTheFirstStartThroughCountdownsToThePositionKeptForTheNext) {
     EXPECT_EQ(2u, run.Close());
     EXPECT_EQ("[Other]\r\nWindowPosY=5\r\n[General]\r\nwindowposx=640\r\nWindowPosY=16\r\n",
               ReadFile(run.IniPath()));
+
+    // A session's end writes the file at once, as a close would, since the process is ended soon
+    // after; one that another program refused writes nothing. Monitoring goes on meanwhile.
+    const std::string ended = "[General]\r\nWindowPosX=260\r\nWindowPosY=120\r\n";
+    DeleteFileA(run.IniPath().c_str());
+    ASSERT_TRUE(run.Start());
+    EndSession(run.window, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(run.IniPath().c_str()));
+    MoveTo(run.window, 260, 120);
+    EndSession(run.window, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(ended, ReadFile(run.IniPath()));
+    EXPECT_EQ("監視中止", run.Text(1001));
+    TerminateProcess(run.Program().hProcess, 0);
+
+    // The next start stands there. Minimised, the position from before is written; a close that
+    // still comes after the session's end writes nothing over it.
+    ASSERT_TRUE(run.Start());
+    EXPECT_EQ(std::make_pair(260L, 120L), run.Position());
+    MoveTo(run.window, 300, 200);
+    Minimise(run.window);
+    EndSession(run.window, TRUE, 0);
+    EXPECT_EQ("[General]\r\nWindowPosX=300\r\nWindowPosY=200\r\n", ReadFile(run.IniPath()));
+    ShowWindow(run.window, SW_RESTORE);
+    MoveTo(run.window, 500, 300);
+    EXPECT_EQ(2u, run.Close());
+    EXPECT_EQ("[General]\r\nWindowPosX=300\r\nWindowPosY=200\r\n", ReadFile(run.IniPath()));
 }
 
 // The settings file goes beside the exe however the path's Shift-JIS bytes fall, and nowhere
-// when the path is too long to be read whole.
+// when the path is too long to be read whole. A comctl32.dll left beside the exe never runs in
+// it, though these tests' loader prefers one it finds there, as Windows does.
 TEST(Program, InJapaneseFoldersTheIniIsBesideTheExeOrNowhere) {
     std::wstring name(45, L'録'), long4 = name + L"\\" + name + L"\\" + name + L"\\" + name;
     // 表 and 能 are 0x95 0x5C and 0x94 0x5C: their second byte is a backslash's. The long paths
@@ -66,12 +118,20 @@ TEST(Program, InJapaneseFoldersTheIniIsBesideTheExeOrNowhere) {
     for (const std::wstring& folders : {std::wstring(L"表\\番組表示能"), long4, L"x" + long4}) {
         MonitorRun run(MonitorExePath(), folders);
         SCOPED_TRACE(WideCharToMultiByte(932, 0, run.Folder().c_str(), -1, nullptr, 0, 0, 0));
+        const bool planted = folders[0] == L'表';
+        if (planted)
+            CopyFileW(Widen(TestDirectory() + "\\planted\\comctl32.dll").c_str(),
+                      (run.Folder() + L"\\comctl32.dll").c_str(), FALSE);
         ASSERT_TRUE(run.Start());
+        EXPECT_TRUE(WaitFor([&] { return CountRows(run.Log()) == 1; })) << "its log";
         EXPECT_EQ(2u, run.Close());
         for (std::wstring d = run.Folder(); d.size() > 3; d = d.substr(0, d.rfind(L'\\')))
-            EXPECT_EQ(folders[0] == L'表' && d == run.Folder(),
+            EXPECT_EQ(planted && d == run.Folder(),
                       GetFileAttributesW((d + L"\\QuillomaticMonitor.ini").c_str()) !=
                           INVALID_FILE_ATTRIBUTES)
                 << d.size() << " characters";
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+                  GetFileAttributesW((run.Folder() + L"\\planted-dll-ran").c_str()))
+            << "the comctl32.dll beside the exe ran";
     }
 }

@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include <stdio.h>
+
 #include "main_dialog.h"
 #include "wait.h"
 
@@ -27,13 +29,25 @@ DWORD Process::Wait(DWORD timeoutMs) {
     return code;
 }
 
+// Through memory in the list view's own process: a list view of another process cannot take this
+// one's buffer.
 std::string Cell(HWND listView, int row, int column) {
     char text[1024] = "";
+    DWORD id = 0;
+    GetWindowThreadProcessId(listView, &id);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    auto* remote = static_cast<char*>(VirtualAllocEx(
+        process, nullptr, sizeof(LVITEMA) + sizeof text, MEM_COMMIT, PAGE_READWRITE));
     LVITEMA item = {};
     item.iSubItem = column;
-    item.pszText = text;
+    item.pszText = remote + sizeof item;
     item.cchTextMax = sizeof text;
-    SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    if (remote && WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+        SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote)))
+        ReadProcessMemory(process, item.pszText, text, sizeof text - 1, nullptr);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process) CloseHandle(process);
     return text;
 }
 
@@ -42,6 +56,15 @@ std::vector<std::string> LogMessages(HWND log) {
     for (int row = CountRows(log) - 1; row >= 0; --row)
         messages.push_back(Cell(log, row, 1));
     return messages;
+}
+
+std::string LocalStamp() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[32];
+    snprintf(text, sizeof text, "%04u/%02u/%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
+             now.wHour, now.wMinute, now.wSecond);
+    return text;
 }
 
 void Viewer::Open() {
@@ -60,6 +83,8 @@ void Viewer::Close() {
     if (HWND closing = window.exchange(nullptr)) SendMessageA(closing, WM_CLOSE, 0, 0);
 }
 
+std::atomic<LRESULT> RunningMainDialog::initResult{-1};
+
 RunningMainDialog::RunningMainDialog() : thread(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {
     WaitFor([this] {
         HWND shown = MainDialog.GetHandle();
@@ -68,8 +93,18 @@ RunningMainDialog::RunningMainDialog() : thread(CreateThread(nullptr, 0, Run, th
     });
 }
 
+LRESULT CALLBACK RunningMainDialog::SeeInitialisation(int code, WPARAM wParam, LPARAM lParam) {
+    auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (call->message == WM_INITDIALOG) initResult = call->lResult;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 DWORD WINAPI RunningMainDialog::Run(void*) {
-    return MainDialog.DialogBox(101, GetModuleHandleA(nullptr), nullptr, MainDialogProc) != 2;
+    HHOOK hook =
+        SetWindowsHookExA(WH_CALLWNDPROCRET, SeeInitialisation, nullptr, GetCurrentThreadId());
+    INT_PTR result = MainDialog.DialogBox(101, GetModuleHandleA(nullptr), nullptr, MainDialogProc);
+    UnhookWindowsHookEx(hook);
+    return result != 2;
 }
 
 RunningMainDialog::~RunningMainDialog() {

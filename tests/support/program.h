@@ -36,13 +36,16 @@ struct Process : PROCESS_INFORMATION {
     DWORD Wait(DWORD timeoutMs = 10000);
 };
 
-// A cell of a list view of this process, and the log's messages oldest first: the order in which
-// they were written. (Another process's list view cannot take this process's buffer.)
+// A cell of a list view of any process, and the log's messages oldest first: the order in which
+// they were written.
 std::string Cell(HWND listView, int row, int column);
 std::vector<std::string> LogMessages(HWND log);
 inline int CountRows(HWND log) {
     return static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0));
 }
+
+// The local time as the log stamps it; later times compare greater, as texts too.
+std::string LocalStamp();
 
 // A top-level window of the viewer's class and title, opened and closed from any thread.
 class Viewer {
@@ -80,9 +83,13 @@ public:
     RunningMainDialog();
     ~RunningMainDialog();  // closes the dialog if it still runs
     HANDLE Thread() const { return thread; }
+    // What the platform got from the dialog's initialisation, which decides where the focus goes.
+    LRESULT InitResult() const { return initResult; }
 
 private:
     static DWORD WINAPI Run(void* self);
+    static LRESULT CALLBACK SeeInitialisation(int code, WPARAM wParam, LPARAM lParam);
+    static std::atomic<LRESULT> initResult;
     HANDLE thread;
 };
 

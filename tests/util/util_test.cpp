@@ -120,9 +120,13 @@ TEST(Util, EveryOperation) {
     auto padded = [&](size_t length) { return dir + std::string(length - dir.size(), '\\'); };
     const std::string program = TestDirectory();
     const std::string n = std::to_string(program.size()), n1 = std::to_string(program.size() + 1);
+    // Each byte just outside a lead-byte range comes before one just inside: were either taken for
+    // the other, a Z would be lowered, or a backslash would count.
+    const char* leads = "\x80\x81Z\xA0\x9FZ\xDF\xE0Z\xFD\xFCZ";
     // clang-format off
     ExpectEdits({{LowerCopy, "@AZ[\xC1\x83\x41Z表", 0, "@az[\xC1\x83\x41z表"},
         {LowerCopy, "A\x83", 0, "a\x83"}, {LowerInPlace, "AB\x83\x41Z表", 0, "ab\x83\x41z表"},
+        {LowerCopy, leads, 0}, {LowerInPlace, leads, 0}, {Hex, "/90:@AFG`afg", 0x90AFAF},
         {LowerInPlace, "A\x83", 0, "a\x83"}, {LowerCopy, "", 0, ""}, {Compare, "", 127, {}, "\x81"},
         {Compare, "\x81", -127 - 'a', {}, "a"}, {Strip, "ab\r\n", 1, "ab\r"}, {Strip, "ab\r", 0},
         {Strip, "", 0}, {Last, "ab表", '\\'}, {Last, "", 0}, {Chop, "ab表", '\\', "ab\x95"},
@@ -155,17 +159,19 @@ TEST(Util, EveryOperation) {
         {Extract, "C:\\dir\\", 6, "C:\\dir", "64"},
         {Extract, "\\\\server\\share\\a", 14, "\\\\server\\share", "64"},
         {Extract, "C:\\d\\a\x95", 4, "C:\\d", "64"}, {Extract, "C:\\x\\y\\a", 6, "C:\\x\\y", "7"},
+        {Extract, "C:\\d\\x/\x80\x81\\\xA0\x9F\\\xDF\xE0\\\xFD\xFC\\y", 4, "C:\\d", "64"},
         {Extract, "C:\\x\\y\\a", 0, "#", "6"}, {Extract, "C:\\x\\y\\a", 0, "#", "0"},
         {Unslash, "C:\\temp\\", 1, "C:\\temp"}, {Unslash, "C:\\temp", 0}, {Unslash, "\\", 1, ""},
         {Unslash, "", 0}, {Unslash, "C:\\t\\\\", 1, "C:\\t\\"}, {Unslash, "C:\\表", 0},
         {Unslash, "C:\\表\\", 1, "C:\\表"}, {Unslash, "ab\x95", 0},
-        {Unslash, "\x83\x41\\", 1, "\x83\x41"}, {ByName, "csidl_desktop", 0, "#", "260"},
-        {ByName, "DESKTOP", 0, "#", "260"}, {ByName, "application_path", 0, "#", "260"},
-        {ByName, "APPLICATION_PATH", 0, "#", "259"},
+        {Unslash, "\x80\x81\\", 0}, {Unslash, "\xA0\x9F\\", 0}, {Unslash, "\xDF\xE0\\", 0},
+        {Unslash, "\xFD\xFC\\", 0}, {Unslash, "\x83\x41\\", 1, "\x83\x41"},
+        {ByName, "csidl_desktop", 0, "#", "260"}, {ByName, "DESKTOP", 0, "#", "260"},
+        {ByName, "application_path", 0, "#", "260"}, {ByName, "APPLICATION_PATH", 0, "#", "259"},
         {ByName, "APPLICATION_PATH", 1, program.c_str(), "260"},
         {ByName, "CSIDL_WINDOWS", 1, "C:\\windows", "260"},
         {ByName, "CSIDL_SYSTEM", 1, "C:\\windows\\system32", "260"},
-        {ModuleDir, "", 0, "#", n.c_str()},
+        {ByName, "CSIDL_SYSTEM", 0, "#", "259"}, {ModuleDir, "", 0, "#", n.c_str()},
         {ModuleDir, "", static_cast<int>(program.size()), program.c_str(), n1.c_str()},
         {Choose, "C:\\番組表\\録画", 1, "C:\\番組表\\録画", "15"}, {Choose, "C:\\番組表\\録画", 0, "#", "14"},
         {Choose, "C:\\x", 0, "#", ""}, {Choose, "?C:\\x", 0, "#", "64"}, {Count, ".", 2, {}, "0"},

@@ -47,10 +47,36 @@ TEST(Window, OwnershipFontToolTipIconsPlacementAndGeometry) {
     {
         ListView wrapper;  // Attach takes the window's module, which the tooltip gets
         wrapper.Attach(nullptr, window);
-        MessageRecorder recorder(window);
+        Longs redraws;  // whether each change of place or shape asks for the window to be drawn
+        MessageRecorder recorder(window, [&](const Message& m) {
+            if (m.message == WM_WINDOWPOSCHANGING)
+                redraws.push_back(!(reinterpret_cast<WINDOWPOS*>(m.lParam)->flags & SWP_NOREDRAW));
+        });
         EXPECT_EQ(nullptr, wrapper.CreateFont(nullptr, 1));
+        HFONT quiet = wrapper.CreateFont(&kFont, 0x10000);  // only the low 16 bits count
         font = wrapper.CreateFont(&kFont, 0x10001);
-        EXPECT_EQ((Messages{{WM_SETFONT, WPARAM(font), 1}}), recorder.Only(WM_SETFONT));
+        EXPECT_EQ((Messages{{WM_SETFONT, WPARAM(quiet), 0}, {WM_SETFONT, WPARAM(font), 1}}),
+                  recorder.Only(WM_SETFONT));
+        DeleteObject(quiet);
+        wrapper.MoveWindow(5, 6, 300, 200, TRUE), wrapper.MoveWindow(5, 6, 300, 200, FALSE);
+        wrapper.SetWindowRgn(CreateRectRgn(0, 0, 9, 9), TRUE), wrapper.SetWindowRgn(nullptr, FALSE);
+        wrapper.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        wrapper.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW);
+        EXPECT_EQ((Longs{1, 0, 1, 0, 1, 0}), redraws);
+        auto accepts = [&] { return wrapper.GetWindowLong(GWL_EXSTYLE) & WS_EX_ACCEPTFILES; };
+        auto invalid = [&] { return GetUpdateRect(window, nullptr, FALSE); };  // only once shown
+        wrapper.ShowWindow(SW_SHOWNA);
+        EXPECT_EQ((Longs{0, 1, WS_EX_ACCEPTFILES, 0, 1, 0}),
+                  (Longs{(wrapper.RedrawWindow(nullptr, nullptr, RDW_VALIDATE), invalid()),
+                         (wrapper.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE), invalid()),
+                         (wrapper.DragAcceptFiles(TRUE), accepts()),
+                         (wrapper.DragAcceptFiles(FALSE), accepts()),
+                         wrapper.GetSystemMenu(FALSE) != nullptr,
+                         wrapper.GetSystemMenu(TRUE) != nullptr}));
+        wrapper.ShowWindow(SW_HIDE), wrapper.EnableWindow(FALSE), wrapper.EnableWindow(TRUE);
+        EXPECT_EQ((Messages{{WM_SHOWWINDOW, 1, 0}, {WM_SHOWWINDOW, 0, 0}}),
+                  recorder.Only(WM_SHOWWINDOW));
+        EXPECT_EQ((Messages{{WM_ENABLE, 0, 0}, {WM_ENABLE, 1, 0}}), recorder.Only(WM_ENABLE));
         EXPECT_EQ(0, wrapper.CreateToolTip(text, 0, 0x12345));
         ASSERT_TRUE(IsWindow(tip = lastTip));
         ToolTip().Create(kModule, window, text, 5, 800);
@@ -119,15 +145,38 @@ TEST(Window, OwnershipFontToolTipIconsPlacementAndGeometry) {
 struct Binding : LayeredWindowApi {
     using LayeredWindowApi::setAttributes, LayeredWindowApi::update;
 };
-static BOOL WINAPI FakeAttributes(HWND, COLORREF, BYTE alpha, DWORD) { return alpha; }
+static std::vector<void*> given;  // to the bound entry points, in order
+static void* At(UINT_PTR value) { return reinterpret_cast<void*>(value); }
+static BOOL WINAPI FakeAttributes(HWND w, COLORREF key, BYTE alpha, DWORD flags) {
+    given.insert(given.end(), {w, At(key), At(alpha), At(flags)});
+    return alpha;
+}
+static BOOL WINAPI FakeUpdate(HWND w, HDC to, POINT* at, SIZE* size, HDC from, POINT* origin,
+                              COLORREF key, BLENDFUNCTION* blend, DWORD flags) {
+    given.insert(given.end(), {w, to, at, size, from, origin, At(key), blend, At(flags)});
+    return 1;
+}
 
 TEST(LayeredWindowApi, BoundAtRunTimeAndSilentWithoutAnEntryPoint) {
     LayeredWindow wrapper(MakeWindow(WS_POPUP, WS_EX_LAYERED));
+    HWND w = wrapper.GetHandle();
     EXPECT_EQ(1, LayeredWindowApi::IsAvailable());
     EXPECT_NE(0, wrapper.SetLayeredWindowAttributes(0, 9, LWA_ALPHA));
-    Binding::setAttributes = FakeAttributes, Binding::update = nullptr;
+    EXPECT_EQ((Longs{1, 1, 1, 0}),
+              (Longs{wrapper.AnimateWindow(1, AW_BLEND), IsWindowVisible(w),
+                     wrapper.AnimateWindow(1, AW_BLEND | AW_HIDE), IsWindowVisible(w)}));
+    Binding::setAttributes = FakeAttributes, Binding::update = FakeUpdate;
+    EXPECT_EQ(1,
+              wrapper.UpdateLayeredWindow(HDC(At(1)), (POINT*)At(2), (SIZE*)At(3), HDC(At(4)),
+                                          (POINT*)At(5), 6, (BLENDFUNCTION*)At(7), ULW_COLORKEY));
+    Binding::update = nullptr;
     EXPECT_EQ(0, wrapper.UpdateLayeredWindow(0, 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(9, wrapper.SetLayeredWindowAttributes(RGB(1, 2, 3), 9, LWA_COLORKEY));
     EXPECT_EQ(7, wrapper.SetLayeredWindowAttributes(0, 7, LWA_ALPHA)) << "its own entry point only";
+    EXPECT_EQ(
+        (std::vector<void*>{w, At(1), At(2), At(3), At(4), At(5), At(6), At(7), At(ULW_COLORKEY), w,
+                            At(0x030201), At(9), At(LWA_COLORKEY), w, At(0), At(7), At(LWA_ALPHA)}),
+        given);
     Binding::setAttributes = nullptr;
     EXPECT_EQ(0, wrapper.SetLayeredWindowAttributes(0, 7, LWA_ALPHA));
     LayeredWindowBinding.~LayeredWindowApi();  // globals destroyed after it still ask it
@@ -154,12 +203,15 @@ TEST(Dialog, RunsAndTheirControlWrappers) {
         const LPARAM self = reinterpret_cast<LPARAM>(&dialog);
         modal = true;  // of template 0x10065 only the low 16 bits count: it is 101
         EXPECT_EQ(7, dialog.DialogBoxParam(0x10065, kModule, nullptr, DialogProc, 7));
+        modal = true;
+        EXPECT_EQ(0, dialog.DialogBox(101, kModule, owner, DialogProc)) << "the user value reset";
         dialogSaw.clear();
         first = dialog.CreateDialogParam(101, kModule, owner, DialogProc, 9);
         EXPECT_EQ((Message{WM_INITDIALOG, WPARAM(GetDlgItem(first, 1000)), self}), dialogSaw.at(0));
-        EXPECT_EQ(Of(first, owner, kModule, 9, LONG_PTR(DialogProc)),
-                  Of(dialog.GetHandle(), dialog.GetOwner(), dialog.GetInstance(),
-                     dialog.GetUserValue(), GetWindowLongPtrA(first, DWLP_DLGPROC)));
+        EXPECT_EQ(Of(first, owner, owner, kModule, 9, LONG_PTR(DialogProc)),
+                  Of(dialog.GetHandle(), dialog.GetOwner(), GetWindow(first, GW_OWNER),
+                     dialog.GetInstance(), dialog.GetUserValue(),
+                     GetWindowLongPtrA(first, DWLP_DLGPROC)));
         dialogSaw.clear();  // called directly: a sent message answers DWLP_MSGRESULT instead
         EXPECT_EQ(0, Dialog::InitialDialogProc(first, WM_SETFONT, 0, self));
         EXPECT_EQ(0, Dialog::InitialDialogProc(first, WM_INITDIALOG, 0, 0)) << "a stray one";
@@ -169,11 +221,20 @@ TEST(Dialog, RunsAndTheirControlWrappers) {
         EXPECT_EQ(Of(button, missing), Of(dialog.GetControl(1001), dialog.GetControl(4242)));
         EXPECT_EQ(Of(GetDlgItem(first, 1001), HWND(nullptr)),
                   Of(button->GetHandle(), missing->GetHandle()));
+        HWND control = button->GetHandle();
+        char caption[8];
+        EXPECT_EQ(
+            (Longs{0, 0, 1, 1, 1, 2, 4}),
+            (Longs{dialog.EnableDlgItem(1001, FALSE), IsWindowEnabled(control),
+                   dialog.EnableDlgItem(1001, TRUE), IsWindowEnabled(control),
+                   dialog.SetDlgItemText(1001, "abcd"), dialog.GetDlgItemText(1001, caption, 3),
+                   dialog.GetDlgItemText(1001, caption, 5)}));
         HFONT font = button->CreateFont(&kFont, 0);
         second = dialog.CreateDialog(101, kModule, nullptr, DialogProc);  // wrappers deleted
         EXPECT_EQ(Of(0u, TRUE), Of(GetObjectType(font), IsWindow(GetDlgItem(first, 1001))));
-        EXPECT_EQ(Of(GetDlgItem(second, 1001), 0),
-                  Of(dialog.GetControl(1001)->GetHandle(), dialog.GetUserValue()));
+        EXPECT_EQ(Of(GetDlgItem(second, 1001), 0, HWND(nullptr), HWND(nullptr)),
+                  Of(dialog.GetControl(1001)->GetHandle(), dialog.GetUserValue(), dialog.GetOwner(),
+                     GetWindow(second, GW_OWNER)));
     }
     EXPECT_FALSE(IsWindow(second)) << "the destructor destroys the dialog it wraps";
     Dialog bare;  // without a procedure the platform's default handling runs the dialog
@@ -211,20 +272,27 @@ TEST(ListView, AttachCreateAndWhatTheOperationsTellTheControl) {
     static char text[70000];
     HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR, 1, 1);
     list.AddExtendedStyle(0x0421);
-    list.InsertColumn(&column);
-    EXPECT_EQ(-1, list.InsertColumn(nullptr));
-    list.GetItemText(0, 1, text, 70000);
-    EXPECT_EQ(-1, list.GetNextItem(-1, 0xABCD0000 | LVNI_SELECTED));
+    EXPECT_EQ((Longs{0, -1, 0, 2}),  // then at the first place and at the last
+              (Longs{list.InsertColumn(&column), list.InsertColumn(nullptr),
+                     (column.iSubItem = 0, list.InsertColumn(&column)),
+                     (column.iSubItem = 2, list.InsertColumn(&column))}));
+    list.GetItemText(0, 1, text, 70000), list.GetItemText(1, 0, text, 65535);
+    EXPECT_EQ((Longs{-1, 1}), (Longs{list.GetNextItem(-1, 0xABCD0000 | LVNI_SELECTED),
+                                     list.GetNextItem(0, LVNI_ALL)}));
     EXPECT_EQ((Longs{1, 1, 1, 1}), (Longs{list.SelectItem(1), list.DeselectItem(1),
                                           list.SelectItem(99), list.SelectItem(-1)}));
     list.SortItems(ByValue, 5);
-    list.SetImageList(images, LVSIL_SMALL);
+    list.SetImageList(images, LVSIL_SMALL), list.SetImageList(images, LVSIL_NORMAL);
+    list.Scroll(-2, 5), list.DeleteColumn(2), list.DeleteItem(1);
     const LPARAM at = LPARAM(&column), sort = LPARAM(ByValue), image = LPARAM(images);
     const Messages expected = {
-        {0x1037, 0, 0},  {0x1036, 0, 0x0425},     {0x101B, 1, at},   {0x101B, 0, 0},
-        {0x102D, 0, 1},  {0x100C, WPARAM(-1), 2}, {0x102B, 1, 1},    {0x102B, 1, 1},
-        {0x102B, 99, 1}, {0x102B, WPARAM(-1), 1}, {0x1030, 5, sort}, {0x1003, 1, image}};
+        {0x1037, 0, 0},          {0x1036, 0, 0x0425},     {0x101B, 1, at},   {0x101B, 0, 0},
+        {0x101B, 0, at},         {0x101B, 2, at},         {0x102D, 0, 1},    {0x102D, 1, 1},
+        {0x100C, WPARAM(-1), 2}, {0x100C, 0, 0},          {0x102B, 1, 1},    {0x102B, 1, 1},
+        {0x102B, 99, 1},         {0x102B, WPARAM(-1), 1}, {0x1030, 5, sort}, {0x1003, 1, image},
+        {0x1003, 0, image},      {0x1014, WPARAM(-2), 5}, {0x101C, 2, 0},    {0x1008, 1, 0}};
     EXPECT_EQ(expected, got);
     const Fields on = {0, 0, LVIS_SELECTED, LVIS_SELECTED, 0}, off = {0, 0, 0, LVIS_SELECTED, 0};
-    EXPECT_EQ((std::vector<Fields>{{0, 1, 0, 0, 4464}, on, off, on, on}), records);
+    EXPECT_EQ((std::vector<Fields>{{0, 1, 0, 0, 4464}, {0, 0, 0, 0, 65535}, on, off, on, on}),
+              records);
 }
