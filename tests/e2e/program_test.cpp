@@ -11,9 +11,9 @@ void MoveTo(HWND window, int x, int y) {
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Minimise(HWND window) {
+bool Minimise(HWND window) {
     ShowWindow(window, SW_MINIMIZE);
-    ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }));
+    return WaitFor([&] { return IsIconic(window) != FALSE; });
 }
 
 // A log-off, shutdown or restart as Windows brings it: the question, which the program must let
@@ -56,7 +56,7 @@ TEST(Program, FromTheFirstStartThroughCountdownsToThePositionKeptForTheNext) {
     viewer.Close();
     ASSERT_TRUE(rows(7));
     MoveTo(run.window, -350, 40);
-    Minimise(run.window);
+    ASSERT_TRUE(Minimise(run.window));
     DWORD start = GetTickCount();
     PostMessageA(run.window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the system menu's Close
     EXPECT_EQ(2u, run.Program().Wait());
@@ -92,19 +92,21 @@ TEST(Program, FromTheFirstStartThroughCountdownsToThePositionKeptForTheNext) {
     EXPECT_EQ(ended, ReadFile(run.IniPath()));
     EXPECT_EQ("監視中止", run.Text(1001));
     TerminateProcess(run.Program().hProcess, 0);
+    run.Program().Wait();
 
     // The next start stands there. Minimised, the position from before is written; a close that
     // still comes after the session's end writes nothing over it.
     ASSERT_TRUE(run.Start());
     EXPECT_EQ(std::make_pair(260L, 120L), run.Position());
     MoveTo(run.window, 300, 200);
-    Minimise(run.window);
+    ASSERT_TRUE(Minimise(run.window));
     EndSession(run.window, TRUE, 0);
-    EXPECT_EQ("[General]\r\nWindowPosX=300\r\nWindowPosY=200\r\n", ReadFile(run.IniPath()));
+    const std::string minimised = "[General]\r\nWindowPosX=300\r\nWindowPosY=200\r\n";
+    EXPECT_EQ(minimised, ReadFile(run.IniPath()));
     ShowWindow(run.window, SW_RESTORE);
     MoveTo(run.window, 500, 300);
     EXPECT_EQ(2u, run.Close());
-    EXPECT_EQ("[General]\r\nWindowPosX=300\r\nWindowPosY=200\r\n", ReadFile(run.IniPath()));
+    EXPECT_EQ(minimised, ReadFile(run.IniPath()));
 }
 
 // The settings file goes beside the exe however the path's Shift-JIS bytes fall, and nowhere

@@ -99,7 +99,9 @@ LRESULT CALLBACK RunningMainDialog::SeeInitialisation(int code, WPARAM wParam, L
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// With the common controls loaded as the program loads them, not imported.
 DWORD WINAPI RunningMainDialog::Run(void*) {
+    if (!LoadCommonControls()) return 1;
     HHOOK hook =
         SetWindowsHookExA(WH_CALLWNDPROCRET, SeeInitialisation, nullptr, GetCurrentThreadId());
     INT_PTR result = MainDialog.DialogBox(101, GetModuleHandleA(nullptr), nullptr, MainDialogProc);
