@@ -52,15 +52,27 @@ int SavePositionAndEnd(Dialog& dialog, INT_PTR result) {
 void StorePosition(Dialog& dialog) {
     WINDOWPLACEMENT placement = {};
     dialog.GetWindowPlacement(&placement);
-    SavedWindowPosition.x = placement.rcNormalPosition.left;
-    SavedWindowPosition.y = placement.rcNormalPosition.top;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(dialog.GetHandle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    POINT corner = NormalPositionOnScreen(placement, monitor);
+    SavedWindowPosition.x = corner.x;
+    SavedWindowPosition.y = corner.y;
+}
+
+POINT NormalPositionOnScreen(const WINDOWPLACEMENT& placement, const MONITORINFO& monitor) {
+    return {placement.rcNormalPosition.left + monitor.rcWork.left - monitor.rcMonitor.left,
+            placement.rcNormalPosition.top + monitor.rcWork.top - monitor.rcMonitor.top};
 }
 
 // A log-off, shutdown or restart sends no WM_CLOSE, and once this returns the process may be
 // ended at any moment: the position is written now, as a close would have it. Monitoring goes on
-// until then. The message's own result stays 0, as the platform asks of a handled one.
-int OnEndSession(Dialog& dialog, WPARAM wParam, LPARAM) {
+// until then. An installer that must replace a file in use asks with ENDSESSION_CLOSEAPP, and
+// nothing ends the process after that: the dialog closes as at WM_CLOSE. The message's own
+// result stays 0, as the platform asks of a handled one.
+int OnEndSession(Dialog& dialog, WPARAM wParam, LPARAM lParam) {
     if (!wParam) return 0;  // another program refused, and the session goes on
+    if (lParam & ENDSESSION_CLOSEAPP) return SavePositionAndEnd(dialog, 2);
     StorePosition(dialog);
     WriteSettingsFileOnce();
     return 1;
@@ -72,7 +84,9 @@ int OnCommand(Dialog& dialog, WPARAM wParam, LPARAM) {
             SetMonitoring(dialog, MonitorState.enabled ? 0 : 1);
             return 1;
         case IDC_HIBERNATE:
-            HibernateNow();
+            // The call returns once the machine has woken, and this thread was too busy to take
+            // the resume broadcast: a countdown that was pending then is over as after one.
+            if (HibernateNow()) MonitorState.standbyPending = 0;
             return 1;
         default:
             return 0;

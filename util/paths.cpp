@@ -1,5 +1,29 @@
-// Directory helpers over Shift-JIS paths.
+// Directory helpers over Shift-JIS paths, and over the system's own.
 #include "paths.h"
+
+namespace {
+
+// The paths the system hands out are in its ANSI code page, which is not 932 on every machine.
+bool IsSystemLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
+
+int ExtractDirectoryWith(bool (*isLeadByte)(unsigned char), const char* path, char* buffer,
+                         unsigned capacity) {
+    int n = lstrlenA(path);
+    if (n <= 0) return 0;
+    int last = 0;
+    for (int i = 0; i < n;) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if (c == '\\') last = i;
+        i += isLeadByte(c) ? 2 : 1;
+    }
+    if (last == 0) return 0;
+    if (static_cast<unsigned>(last) >= capacity) return 0;
+    CopyMemory(buffer, path, last);
+    buffer[last] = '\0';
+    return last;
+}
+
+}  // namespace
 
 int GetModuleDirectory(char* buffer, unsigned capacity) {
     char modulePath[360];
@@ -7,23 +31,11 @@ int GetModuleDirectory(char* buffer, unsigned capacity) {
     // A path cut short would name some other folder. A cut one fills the buffer, or all but its
     // last byte when the next character has two; so 359 bytes may be a cut path, too.
     if (length == 0 || length >= sizeof modulePath - 1) return 0;
-    return ExtractDirectory(modulePath, buffer, capacity);
+    return ExtractDirectoryWith(IsSystemLeadByte, modulePath, buffer, capacity);
 }
 
 int ExtractDirectory(const char* path, char* buffer, unsigned capacity) {
-    int n = lstrlenA(path);
-    if (n <= 0) return 0;
-    int last = 0;
-    for (int i = 0; i < n;) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (c == '\\') last = i;
-        i += IsLeadByte(c) ? 2 : 1;
-    }
-    if (last == 0) return 0;
-    if (static_cast<unsigned>(last) >= capacity) return 0;
-    CopyMemory(buffer, path, last);
-    buffer[last] = '\0';
-    return last;
+    return ExtractDirectoryWith(IsLeadByte, path, buffer, capacity);
 }
 
 // Special folders
@@ -97,7 +109,7 @@ int BrowseForFolder(HWND owner, const char* title, char* path, unsigned capacity
 
 int RemoveTrailingBackslash(char* path) {
     for (int i = 0; path[i] != '\0';) {
-        if (IsLeadByte(static_cast<unsigned char>(path[i]))) {
+        if (IsSystemLeadByte(static_cast<unsigned char>(path[i]))) {
             // A lead byte standing last has no second byte to step over.
             if (path[i + 1] == '\0') return 0;
             i += 2;

@@ -5,8 +5,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
-// The executable's directory without a trailing backslash; its length, or 0 with the buffer
-// untouched when the path cannot be had whole (359 bytes or more) or does not fit.
+// The executable's directory without a trailing backslash, found by the lead bytes of the
+// system's ANSI code page; its length, or 0 with the buffer untouched when the path cannot be
+// had whole (359 bytes or more) or does not fit.
 int GetModuleDirectory(char* buffer, unsigned capacity);
 // What stands before the path's last backslash, found by a Shift-JIS aware scan; its length, or
 // 0 with the buffer untouched when there is no such directory or it does not fit.
@@ -126,7 +127,7 @@ extern ShellBrowseApi ShellBrowseCalls;
 // Path helpers
 
 // Removes one final backslash that is a character of its own, never the second byte of a
-// double-byte character; 1 when one was removed.
+// double-byte character of the system's ANSI code page; 1 when one was removed.
 int RemoveTrailingBackslash(char* path);
 // Files under a directory given with or without a trailing backslash; 0 for a path of 260 bytes
 // or more, which the platform's 8-bit search calls cannot take.

@@ -83,8 +83,10 @@ private:
 };
 
 std::atomic<int> hibernations{0}, otherPowerCalls{0};
+std::atomic<BOOL> powerResult{TRUE};  // what every power call answers
 BOOL WINAPI CountPowerState(BOOL suspend, BOOL force) {
-    return ++(suspend == FALSE && force == 1 ? hibernations : otherPowerCalls), TRUE;
+    ++(suspend == FALSE && force == 1 ? hibernations : otherPowerCalls);
+    return powerResult;
 }
 BOOL WINAPI CountExitWindows(UINT, DWORD) { return ++otherPowerCalls, TRUE; }
 
@@ -185,6 +187,43 @@ TEST(Resources, Template101IsAsDesigned) {
     EXPECT_EQ(expected, std::vector<WORD>(data, data + SizeofResource(nullptr, found) / 2));
 }
 
+// The platform reports the dialog's place from the corner of its monitor's work area; the dialog
+// is put back in screen coordinates. Each row is a dialog put at `screen` and reported at
+// `reported`, so it is also the next close after the next start: a wrong sum moves the dialog by
+// the taskbar's width at every close.
+TEST(Position, TheSameOnTheScreenWhereverTheTaskbarIs) {
+    struct Row {
+        const char* taskbar;
+        RECT monitor, work;
+        POINT reported, screen;
+    };
+    const Row rows[] = {
+        {"left", {0, 0, 1920, 1080}, {48, 0, 1920, 1080}, {252, 200}, {300, 200}},
+        {"top", {0, 0, 1920, 1080}, {0, 40, 1920, 1080}, {300, 160}, {300, 200}},
+        {"bottom", {0, 0, 1920, 1080}, {0, 0, 1920, 1040}, {300, 200}, {300, 200}},
+        {"left, on a monitor left of the primary",
+         {-1280, 0, 0, 1024},
+         {-1232, 0, 0, 1024},
+         {-948, 100},
+         {-900, 100}},
+        {"none here, on a monitor left of the primary",
+         {-1280, 0, 0, 1024},
+         {-1280, 0, 0, 1024},
+         {-900, 100},
+         {-900, 100}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.taskbar);
+        const MONITORINFO monitor = {sizeof(MONITORINFO), row.monitor, row.work, 0};
+        WINDOWPLACEMENT placement = {};
+        placement.rcNormalPosition = {row.reported.x, row.reported.y, row.reported.x + 360,
+                                      row.reported.y + 260};
+        POINT screen = NormalPositionOnScreen(placement, monitor);
+        EXPECT_EQ(row.screen.x, screen.x);
+        EXPECT_EQ(row.screen.y, screen.y);
+    }
+}
+
 // Four threads and the dialog's own thread write at once, the dialog's thread the resume message
 // of each power broadcast posted to it: each entry must arrive whole, in a row of its own.
 TEST_F(App, TheLogsColumnsAndEntriesFromManyThreadsAtOnce) {
@@ -283,27 +322,46 @@ TEST_F(App, TheViewersRunsAndEveryWayACountdownEnds) {
     ASSERT_TRUE(WaitForRow(kCancelled));
     EXPECT_EQ((Texts{kResumed, kCancelled}), Since(mark));
 
-    // The viewer back during a countdown cancels it.
+    // Hibernated by the button during a countdown: once the call is back the machine has slept and
+    // woken, so the countdown is over, as after a resume. A call that failed leaves it running.
     viewer.Open();
     ASSERT_TRUE(WaitForRow(kExitWatch, 2));
     viewer.Close();
     ASSERT_TRUE(WaitForRow(Tick(300), 3));
     mark = transcript->Rows().size();
+    powerResult = FALSE;
+    dialog->Click(1002);
+    ASSERT_TRUE(WaitFor([] { return hibernations == 2; }));
+    const size_t writes = transcript->Rows(true).size();
+    EXPECT_TRUE(WaitFor([&] { return transcript->Rows(true).size() > writes + 20; }))
+        << "the countdown goes on";
+    powerResult = TRUE;
+    dialog->Click(1002);
+    ASSERT_TRUE(WaitForRow(kCancelled, 2));
+    EXPECT_EQ(Texts{kCancelled}, Since(mark));
+    EXPECT_EQ(3, hibernations.load());
+
+    // The viewer back during a countdown cancels it; the watcher went on through all of that.
     viewer.Open();
-    ASSERT_TRUE(WaitForRow(kCancelled, 2) && WaitForRow(kExitWatch, 3));
+    ASSERT_TRUE(WaitForRow(kExitWatch, 3));
+    viewer.Close();
+    ASSERT_TRUE(WaitForRow(Tick(300), 4));
+    mark = transcript->Rows().size();
+    viewer.Open();
+    ASSERT_TRUE(WaitForRow(kCancelled, 3) && WaitForRow(kExitWatch, 4));
     EXPECT_EQ(kStarted, Since(mark).at(0));
     EXPECT_EQ(Sorted({kStarted, kExitWatch, kCancelled}), Sorted(Since(mark)));
 
     // Switched off during a countdown: both workers stop.
     viewer.Close();
-    ASSERT_TRUE(WaitForRow(Tick(300), 4));
+    ASSERT_TRUE(WaitForRow(Tick(300), 5));
     mark = transcript->Rows().size();
     dialog->Click(1001);
-    ASSERT_TRUE(WaitForRow(kStopped) && WaitForRow(kCancelled, 3));
+    ASSERT_TRUE(WaitForRow(kStopped) && WaitForRow(kCancelled, 4));
     EXPECT_EQ("監視開始", dialog->Text(1001));
     LetRun(200);
     EXPECT_EQ(Sorted({kCancelled, kStopped}), Sorted(Since(mark)));
-    EXPECT_EQ(1, hibernations.load());
+    EXPECT_EQ(3, hibernations.load());
     rows = LogMessages(log);
     for (std::string& row : rows)
         if (IsTick(row)) row = Tick(300);  // as it was inserted, before its rewrites
@@ -312,17 +370,17 @@ TEST_F(App, TheViewersRunsAndEveryWayACountdownEnds) {
     // The procedure's own results, called directly: sent, the answer would be DWLP_MSGRESULT.
     // After each: the result, whether monitoring is on, the hibernations so far.
     const std::tuple<UINT, WPARAM, INT_PTR, int, int> cases[] = {
-        {WM_NOTIFY, 1000, 0, 0, 1},
-        {WM_COMMAND, IDOK, 0, 0, 1},
-        {WM_COMMAND, IDCANCEL, 0, 0, 1},
-        {WM_COMMAND, MAKEWPARAM(1000, 0), 0, 0, 1},
-        {WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 1, 0, 2},  // also while monitoring is off
-        {WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), 1, 1, 2},
-        {WM_ENDSESSION, FALSE, 0, 1, 2},  // monitoring goes on either way, until the process ends
-        {WM_ENDSESSION, TRUE, 1, 1, 2},
-        {WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 1, 1, 3},
-        {WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), 1, 0, 3},
-        {WM_TIMER, 1, 0, 0, 3},
+        {WM_NOTIFY, 1000, 0, 0, 3},
+        {WM_COMMAND, IDOK, 0, 0, 3},
+        {WM_COMMAND, IDCANCEL, 0, 0, 3},
+        {WM_COMMAND, MAKEWPARAM(1000, 0), 0, 0, 3},
+        {WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 1, 0, 4},  // also while monitoring is off
+        {WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), 1, 1, 4},
+        {WM_ENDSESSION, FALSE, 0, 1, 4},  // monitoring goes on either way, until the process ends
+        {WM_ENDSESSION, TRUE, 1, 1, 4},
+        {WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 1, 1, 5},
+        {WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), 1, 0, 5},
+        {WM_TIMER, 1, 0, 0, 5},
     };
     for (auto [message, wParam, result, enabled, count] : cases) {
         SCOPED_TRACE(testing::Message() << message << ", " << wParam);

@@ -107,28 +107,39 @@ TEST(Program, FromTheFirstStartThroughCountdownsToThePositionKeptForTheNext) {
     MoveTo(run.window, 500, 300);
     EXPECT_EQ(2u, run.Close());
     EXPECT_EQ(minimised, ReadFile(run.IniPath()));
+
+    // An installer's request to close, as the same two messages marked ENDSESSION_CLOSEAPP: nothing
+    // ends the process after them, so it closes itself as at a close, and keeps where it stood.
+    ASSERT_TRUE(run.Start());
+    MoveTo(run.window, 420, 260);
+    EndSession(run.window, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_EQ(2u, run.Program().Wait(5000)) << "closed by itself";
+    EXPECT_EQ("[General]\r\nWindowPosX=420\r\nWindowPosY=260\r\n", ReadFile(run.IniPath()));
 }
 
 // The settings file goes beside the exe however the path's Shift-JIS bytes fall, and nowhere
-// when the path is too long to be read whole. A comctl32.dll left beside the exe never runs in
-// it, though these tests' loader prefers one it finds there, as Windows does.
+// when the path is too long to be read whole; under another code page, where other bytes lead
+// two-byte characters, beside it too. A comctl32.dll left beside the exe never runs in it,
+// though these tests' loader prefers one it finds there, as Windows does.
 TEST(Program, InJapaneseFoldersTheIniIsBesideTheExeOrNowhere) {
     std::wstring name(45, L'録'), long4 = name + L"\\" + name + L"\\" + name + L"\\" + name;
     // 表 and 能 are 0x95 0x5C and 0x94 0x5C: their second byte is a backslash's. The long paths
     // are under MAX_PATH characters but over 360 bytes, so the module path comes back cut short,
-    // between two characters or, one byte further, inside one.
-    for (const std::wstring& folders : {std::wstring(L"表\\番組表示能"), long4, L"x" + long4}) {
+    // between two characters or, one byte further, inside one. In code page 1252 the é of café
+    // is 0xE9, which Shift-JIS would take for a lead byte.
+    for (const std::wstring& folders :
+         {std::wstring(L"表\\番組表示能"), long4, L"x" + long4, std::wstring(L"café")}) {
         MonitorRun run(MonitorExePath(), folders);
         SCOPED_TRACE(WideCharToMultiByte(932, 0, run.Folder().c_str(), -1, nullptr, 0, 0, 0));
-        const bool planted = folders[0] == L'表';
+        const bool planted = folders[0] == L'表', western = folders == L"café";
         if (planted)
             CopyFileW(Widen(TestDirectory() + "\\planted\\comctl32.dll").c_str(),
                       (run.Folder() + L"\\comctl32.dll").c_str(), FALSE);
-        ASSERT_TRUE(run.Start());
+        ASSERT_TRUE(western ? run.StartInWesternLocale() : run.Start());
         EXPECT_TRUE(WaitFor([&] { return CountRows(run.Log()) == 1; })) << "its log";
         EXPECT_EQ(2u, run.Close());
         for (std::wstring d = run.Folder(); d.size() > 3; d = d.substr(0, d.rfind(L'\\')))
-            EXPECT_EQ(planted && d == run.Folder(),
+            EXPECT_EQ((planted || western) && d == run.Folder(),
                       GetFileAttributesW((d + L"\\QuillomaticMonitor.ini").c_str()) !=
                           INVALID_FILE_ATTRIBUTES)
                 << d.size() << " characters";

@@ -22,6 +22,14 @@ bool Process::Start(const std::wstring& exe, const std::wstring& arguments) {
                           nullptr, &startup, this);
 }
 
+bool Process::Open(DWORD id) {
+    if (hProcess) CloseHandle(hProcess), CloseHandle(hThread);
+    static_cast<PROCESS_INFORMATION&>(*this) = {};
+    hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, id);
+    dwProcessId = id;
+    return hProcess != nullptr;
+}
+
 DWORD Process::Wait(DWORD timeoutMs) {
     DWORD code = STILL_ACTIVE;
     if (hProcess && WaitForSingleObject(hProcess, timeoutMs) == WAIT_OBJECT_0)
@@ -126,15 +134,37 @@ MonitorRun::MonitorRun(const std::string& source, const std::wstring& folders)
     CopyFileW(Widen(source).c_str(), exe.c_str(), FALSE);
 }
 
+bool MonitorRun::Start() { return process.Start(exe) && WaitForDialog(Widen(kMainCaption)); }
+
+// Wine gives a program the code page of the locale it was started in, and a Windows parent passes
+// its own on: so the program is started from the Unix shell, and found by its caption, whose bytes
+// it reads in its own code page.
+bool MonitorRun::StartInWesternLocale() {
+    char loader[MAX_PATH] = "";
+    GetEnvironmentVariableA("WINELOADER", loader, sizeof loader);
+    std::wstring command =
+        L"/bin/sh -c \"LANG=C.UTF-8 LC_ALL=C.UTF-8 exec '" + Widen(loader) + L"' '" + exe + L"'\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION shell = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &shell))
+        return false;
+    wchar_t caption[64] = L"";
+    MultiByteToWideChar(1252, 0, kMainCaption, -1, caption, 64);
+    DWORD id = 0;
+    WaitFor([&] { return GetWindowThreadProcessId(FindWindowW(L"#32770", caption), &id); }, 15000);
+    return process.Open(id) && WaitForDialog(caption);
+}
+
 // The dialog exists before it is shown: initialisation runs in between.
-bool MonitorRun::Start() {
-    return process.Start(exe) && WaitFor(
-                                     [this] {
-                                         DWORD owner = 0;
-                                         window = FindWindowA("#32770", kMainCaption);
-                                         GetWindowThreadProcessId(window, &owner);
-                                         return owner == process.dwProcessId &&
-                                                IsWindowVisible(window);
-                                     },
-                                     15000);
+bool MonitorRun::WaitForDialog(const std::wstring& caption) {
+    return WaitFor(
+        [&] {
+            DWORD owner = 0;
+            window = FindWindowW(L"#32770", caption.c_str());
+            GetWindowThreadProcessId(window, &owner);
+            return owner == process.dwProcessId && IsWindowVisible(window);
+        },
+        15000);
 }

@@ -32,6 +32,7 @@ struct Process : PROCESS_INFORMATION {
     ~Process();
     Process(const Process&) = delete;
     bool Start(const std::wstring& exe, const std::wstring& arguments = L"");
+    bool Open(DWORD id);  // one started otherwise
     // The exit code, or STILL_ACTIVE when the process did not end within the time.
     DWORD Wait(DWORD timeoutMs = 10000);
 };
@@ -102,10 +103,14 @@ public:
     const std::wstring& Folder() const { return folder; }
     std::string IniPath() const { return directory.File("QuillomaticMonitor.ini"); }  // no folders
     bool Start();  // and wait for the dialog to be shown
+    // The same under the locale C.UTF-8, where the program's code page is 1252, not 932.
+    bool StartInWesternLocale();
     DWORD Close() { return PostMessageA(window, WM_CLOSE, 0, 0), process.Wait(); }
     Process& Program() { return process; }
 
 private:
+    bool WaitForDialog(const std::wstring& caption);
+
     TempDirectory directory;
     std::wstring folder, exe;
     Process process;
