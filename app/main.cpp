@@ -5,15 +5,6 @@
 #include "resource.h"
 #include "settings.h"
 
-// DLLs loaded from now on come from the system folder only, never from the exe's folder, where
-// anything may have been unpacked beside it. Bound, since older systems lack the call.
-static void LoadLaterDllsFromTheSystemFolderOnly() {
-    typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
-    auto restrictLoads = reinterpret_cast<SetDefaultDllDirectoriesProc>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
-    if (restrictLoads) restrictLoads(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     LoadLaterDllsFromTheSystemFolderOnly();
     if (FindSettingsFile()) LoadSettings(SettingsPath, SavedWindowPosition);

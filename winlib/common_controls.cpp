@@ -1,4 +1,5 @@
-// The common controls, loaded from the system folder at run time instead of imported.
+// The common controls, loaded from the system folder at run time instead of imported, and the
+// restriction of later loads to that folder.
 #include "window.h"
 
 #include <atomic>
@@ -22,6 +23,13 @@ InitCommonControlsProc Bind() {
 }
 
 }  // namespace
+
+int LoadLaterDllsFromTheSystemFolderOnly() {
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
+    auto restrictLoads = reinterpret_cast<SetDefaultDllDirectoriesProc>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    return restrictLoads && restrictLoads(LOAD_LIBRARY_SEARCH_SYSTEM32) ? 1 : 0;
+}
 
 int LoadCommonControls() {
     // Two threads may both bind at first; each load only takes one more reference.

@@ -26,6 +26,10 @@
 // Loads the common controls from the system folder by full path and registers their window
 // classes; 1 when they are there, 0 when they cannot be loaded. Nothing imports them.
 int LoadCommonControls();
+// DLLs loaded from now on come from the system folder only, never from the exe's folder, where
+// anything may have been unpacked beside it. 0 where the system lacks the call (Windows 7
+// without its update), which is bound at run time for that reason.
+int LoadLaterDllsFromTheSystemFolderOnly();
 
 // A tooltip that shows one fixed text for a whole window.
 class ToolTip {
