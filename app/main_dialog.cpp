@@ -6,12 +6,13 @@
 #include "power.h"
 #include "resource.h"
 #include "settings.h"
+#include "version.h"
 
 // Third of the program's globals.
 Dialog MainDialog __attribute__((init_priority(1003)));
 Dialog* ActiveDialog = nullptr;
 
-const char kMainCaption[] = "Quillomaticモニター Ver.0.01";
+const char kMainCaption[] = "Quillomaticモニター Ver." QM_VERSION_TEXT;
 
 INT_PTR CALLBACK MainDialogProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -16,9 +16,6 @@ MonitorClock MonitorTiming = {1, 0};
 
 namespace {
 
-const char kViewerClass[] = "Quillomatic BS MainWindow";
-const char kViewerTitle[] = "Quillomatic";
-
 const DWORD kPollInterval = 1000;
 const DWORD kCountdownDelay = 1000;
 const DWORD kCountdownLength = 300000;

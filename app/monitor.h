@@ -16,6 +16,10 @@ struct MonitorFlags {
 
 extern MonitorFlags MonitorState;
 
+// The viewer's main window, the system's only contact with the viewer.
+const char kViewerClass[] = "Quillomatic BS MainWindow";
+const char kViewerTitle[] = "Quillomatic";
+
 // How long the waits are. The program never changes it; tests shorten every wait by `scale`
 // and may stretch each sleep by `overshootPermille`, as a coarse system timer does.
 struct MonitorClock {

@@ -5,7 +5,7 @@
 
 #include "figures.h"
 
-void CountdownFigures(FakeViewer& viewer, bool) {
+void CountdownFigures(FakeViewer& viewer, const Options&) {
     const unsigned scale = 10;
     for (unsigned overshootPermille : {0u, 94u}) {
         Progress(Format("countdown: clock x%u, sleeps +%.1f %%", scale, overshootPermille / 10.0));
@@ -16,7 +16,7 @@ void CountdownFigures(FakeViewer& viewer, bool) {
         log->WaitFor(0, kExitWatch, 10000);
         size_t mark = log->Mark();
         viewer.Shut();
-        size_t first = log->WaitFor(mark, IsTick, 10000, "countdown row");
+        size_t first = log->WaitFor(mark, kTickPrefix, 10000);
         size_t end = log->WaitFor(first, kHibernating, 2 * 300000 / scale + 10000);
         double realMs = (*log)[end].seenMs - (*log)[first].seenMs;
         double seconds = realMs * scale / 1000.0;
@@ -32,10 +32,3 @@ void CountdownFigures(FakeViewer& viewer, bool) {
             Verdict(std::fabs(error) <= 0.5, Format("%.3f s", std::fabs(error) - 0.5)));
     }
 }
-
-const char kCountdownNote[] =
-    R"(- Countdown: the test build of the program on a clock 10 times faster, from the first countdown
-  row to the entry that announces the hibernation, times 10. With "+9.4 %" every sleep lasts
-  9.4 % longer than asked (at least 1 ms longer), as Sleep(100) does at the default timer
-  resolution.
-)";

@@ -1,13 +1,10 @@
 // Endurance: whether the program stays the same size over many viewer sessions on the bench
 // build's clock a hundred times faster: its threads, handles, log rows and private bytes, read
-// from outside (by a way round where Wine leaves a call unanswered), with the log kept and emptied.
+// from outside, with the log kept and emptied.
 #include <windows.h>
 
-#include <psapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
-
-#include <stdio.h>
 
 #include <algorithm>
 #include <cmath>
@@ -16,10 +13,6 @@
 #include "figures.h"
 
 namespace {
-
-// Set once a count has had to go the way round; the figures and the notes then say so.
-bool wineHandleCount = false;
-bool winePrivateBytes = false;
 
 int CountThreads(DWORD processId) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -48,11 +41,9 @@ struct HandleList {
     } handles[1];
 };
 
-// GetProcessHandleCount; Wine answers it with 0 for every process, and then the process's
-// entries in the system's list of open handles are counted instead.
-DWORD HandleCount(HANDLE process) {
-    DWORD count = 0;
-    if (GetProcessHandleCount(process, &count) && count > 0) return count;
+// The process's entries in the system's list of open handles: what GetProcessHandleCount
+// counts, which Wine answers with 0 for every process. 0 when the list cannot be read.
+DWORD HandleCount(DWORD processId) {
     auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
     if (!query) return 0;
@@ -64,22 +55,15 @@ DWORD HandleCount(HANDLE process) {
         buffer.resize(buffer.size() * 2);
     }
     const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
-    ULONG_PTR processId = GetProcessId(process);
+    DWORD count = 0;
     for (ULONG_PTR i = 0; i < list->count; ++i)
         count += list->handles[i].processId == processId;
-    wineHandleCount = true;
     return count;
 }
 
-// PrivateUsage: the process's private committed memory. Wine leaves it 0; then the same is
-// summed from the process's address space, region by region.
+// The process's committed private memory, summed from its address space region by region: what
+// Windows counts as PrivateUsage, which Wine leaves 0.
 SIZE_T PrivateBytes(HANDLE process) {
-    PROCESS_MEMORY_COUNTERS_EX memory = {};
-    memory.cb = sizeof memory;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                         sizeof memory);
-    if (memory.PrivateUsage) return memory.PrivateUsage;
-    winePrivateBytes = true;
     SIZE_T committed = 0;
     MEMORY_BASIC_INFORMATION region;
     for (const char* address = nullptr;
@@ -92,12 +76,13 @@ SIZE_T PrivateBytes(HANDLE process) {
     return committed;
 }
 
+struct Sample {
+    int threads;
+    DWORD handles;
+    SIZE_T privateBytes;
+};
+
 struct EnduranceRun {
-    struct Sample {
-        int threads;
-        DWORD handles;
-        SIZE_T privateBytes;
-    };
     int idleThreads = 0, maxThreads = 0;
     Sample at10 = {}, atEnd = {};
     int rows = 0;
@@ -114,14 +99,13 @@ EnduranceRun RunCycles(FakeViewer& viewer, int cycles, unsigned scale, bool empt
     // Exact times do not matter here; looking less often leaves the machine to the program.
     log->SetPollInterval(5);
     DWORD id = run.Program().dwProcessId;
-    HANDLE process = run.Program().hProcess;
     // Idle: the main thread and a StartupWatcher, with Wine's own threads; settled for a while.
     for (int i = 0; i < 10; ++i) {
         Sleep(100);
         result.idleThreads = std::max(result.idleThreads, CountThreads(id));
     }
     auto sample = [&] {
-        return EnduranceRun::Sample{CountThreads(id), HandleCount(process), PrivateBytes(process)};
+        return Sample{CountThreads(id), HandleCount(id), PrivateBytes(run.Program().hProcess)};
     };
     double start = NowMs();
 
@@ -131,7 +115,7 @@ EnduranceRun RunCycles(FakeViewer& viewer, int cycles, unsigned scale, bool empt
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         mark = log->Mark();
         viewer.Shut();
-        log->WaitFor(mark, IsTick, 10000, "countdown row");
+        log->WaitFor(mark, kTickPrefix, 10000);
         // The busiest moment: a StartupWatcher beside the countdown, the ExitWatcher ending.
         result.maxThreads = std::max(result.maxThreads, CountThreads(id));
 
@@ -155,12 +139,16 @@ EnduranceRun RunCycles(FakeViewer& viewer, int cycles, unsigned scale, bool empt
 
 double Growth(double first, double last) { return (last - first) * 100.0 / first; }
 
+std::string WithinFivePercent(double growth) {
+    return Verdict(std::fabs(growth) <= 5, Format("%.1f points", std::fabs(growth) - 5));
+}
+
 std::string Mib(SIZE_T bytes) { return Format("%.2f MiB", bytes / 1048576.0); }
 
 }  // namespace
 
-void EnduranceFigures(FakeViewer& viewer, bool quick) {
-    const int cycles = quick ? 50 : 1000;
+void EnduranceFigures(FakeViewer& viewer, const Options& options) {
+    const int cycles = options.quick ? 50 : 1000;
     const unsigned scale = 100;
     Progress(Format("endurance: %d cycles, clock x%u", cycles, scale));
     EnduranceRun kept = RunCycles(viewer, cycles, scale, false);
@@ -178,73 +166,34 @@ void EnduranceFigures(FakeViewer& viewer, bool quick) {
                 Format("%d threads", std::max(kept.maxThreads - allowed,
                                               kept.atEnd.threads - kept.at10.threads))));
     double handleGrowth = Growth(kept.at10.handles, kept.atEnd.handles);
-    Add(wineHandleCount ? "Endurance: handle count (open handles in the system's handle list)"
-                        : "Endurance: handle count (`GetProcessHandleCount`)",
+    Add("Endurance: handle count (open handles in the system's handle list)",
         Format("cycle 10: %lu, cycle %d: %lu (%+.1f %%)", kept.at10.handles, cycles,
                kept.atEnd.handles, handleGrowth),
-        "within 5 % of cycle 10",
-        Verdict(std::fabs(handleGrowth) <= 5, Format("%.1f points", std::fabs(handleGrowth) - 5)));
+        "within 5 % of cycle 10", WithinFivePercent(handleGrowth));
     int expectedRows = 3 + 7 * cycles;
     Add("Endurance: rows in the log",
         Format("%d, expected 3 + 7 x %d = %d", kept.rows, cycles, expectedRows), "exact",
         Verdict(kept.rows == expectedRows, Format("%d rows", kept.rows - expectedRows)));
-    std::string privateBytes = winePrivateBytes ? "private bytes (committed private memory)"
-                                                : "private bytes (`PrivateUsage`)";
     double privateGrowth = Growth(kept.at10.privateBytes, kept.atEnd.privateBytes);
-    Add("Endurance: " + privateBytes,
+    Add("Endurance: private bytes (committed private memory)",
         Format("cycle 10: %s, cycle %d: %s (%+.1f %%)", Mib(kept.at10.privateBytes).c_str(), cycles,
                Mib(kept.atEnd.privateBytes).c_str(), privateGrowth),
-        "within 5 % of cycle 10",
-        Verdict(std::fabs(privateGrowth) <= 5,
-                Format("%.1f points", std::fabs(privateGrowth) - 5)));
+        "within 5 % of cycle 10", WithinFivePercent(privateGrowth));
 
     double emptiedGrowth = Growth(emptied.at10.privateBytes, emptied.atEnd.privateBytes);
-    int rowsAt10 = 3 + 7 * std::min(10, cycles);
+    int keptRows = expectedRows - (3 + 7 * std::min(10, cycles));
     double rowBytes = (static_cast<double>(kept.atEnd.privateBytes) - kept.at10.privateBytes) -
                       (static_cast<double>(emptied.atEnd.privateBytes) - emptied.at10.privateBytes);
-    Add(Format("Endurance, the same %d cycles with the log emptied by the bench after each: ",
-               cycles) +
-            privateBytes,
+    Add(Format("Endurance, the same %d cycles with the log emptied by the bench after each: "
+               "private bytes (committed private memory)",
+               cycles),
         Format("cycle 10: %s, cycle %d: %s (%+.1f %%); so the %d rows kept took %.0f bytes a row",
                Mib(emptied.at10.privateBytes).c_str(), cycles,
-               Mib(emptied.atEnd.privateBytes).c_str(), emptiedGrowth, expectedRows - rowsAt10,
-               rowBytes / (expectedRows - rowsAt10)),
-        "within 5 % of cycle 10",
-        Verdict(std::fabs(emptiedGrowth) <= 5,
-                Format("%.1f points", std::fabs(emptiedGrowth) - 5)));
+               Mib(emptied.atEnd.privateBytes).c_str(), emptiedGrowth, keptRows,
+               rowBytes / keptRows),
+        "within 5 % of cycle 10", WithinFivePercent(emptiedGrowth));
     Add("Endurance, the same with the log emptied: threads and handles",
         Format("threads max %d, after cycle %d: %d; handles cycle 10: %lu, cycle %d: %lu",
                emptied.maxThreads, cycles, emptied.atEnd.threads, emptied.at10.handles, cycles,
                emptied.atEnd.handles));
-}
-
-const char kEnduranceNote[] =
-    R"(- Endurance: the test build on a clock 100 times faster. A cycle: close the viewer, wait for the
-  countdown row, open the viewer again and wait for its start, the new exit watch and the
-  countdown's cancellation. Threads are counted with a Toolhelp32 snapshot after the countdown
-  row (the busiest moment) and after each cycle; handles and private bytes are read after cycle
-  10 and the last. "Idle" is the program before the first cycle: its main thread, a
-  StartupWatcher, and any threads Wine adds to the process. The design allows the main thread,
-  at most two workers, and a short overlap while a worker that has started its successor ends:
-  idle + 2. Rows: 3 before the first cycle (start watch, start, exit watch), then 7 a cycle
-  (exit, start watch, preparing, the countdown row, start, exit watch, cancelled). The log
-  keeps every row, by design, so its memory grows with the rows; a second run of the same
-  cycles, in which the bench deletes the log's rows (LVM_DELETEALLITEMS) after every cycle while
-  only the ExitWatcher runs, shows the memory of everything else, and the difference between
-  the two runs is what the kept rows take.
-)";
-
-void PrintWineCounterNotes() {
-    if (wineHandleCount)
-        puts(
-            "- Handle count: GetProcessHandleCount answered 0 (a stub under Wine), so the handles\n"
-            "  are the program's entries in the system's list of open handles\n"
-            "  (NtQuerySystemInformation, SystemExtendedHandleInformation).");
-    if (winePrivateBytes)
-        puts(
-            "- Private bytes: PrivateUsage read 0 (Wine does not fill it), so the figure is\n"
-            "  what Windows counts there, the process's committed private memory, summed from\n"
-            "  its address space with VirtualQueryEx (MEM_COMMIT regions of MEM_PRIVATE type).\n"
-            "  Wine's PagefileUsage is no stand-in: it is Linux's resident anonymous memory,\n"
-            "  which changes with what the system pages in and out.");
 }

@@ -6,6 +6,12 @@
 
 #include "programs.h"
 
+struct Options {
+    bool quick = false;          // fewer rounds, cycles and runs
+    std::string shippedMonitor;  // the 32-bit programs as the release builds them, for their sizes
+    std::string shippedMinimal;
+};
+
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void Progress(const std::string& text);  // a line on stderr, to follow a long run
 
@@ -14,17 +20,13 @@ void Add(const std::string& figure, const std::string& measured, const std::stri
          const std::string& verdict = "");
 std::string Verdict(bool met, const std::string& missedBy);
 
-// Each family adds its rows, with fewer rounds, cycles and runs when `quick`; it throws when a
-// step could not be carried out. Its note, printed under the table, says how it measures.
-void PollCostFigures(FakeViewer& viewer, bool quick);
-void LatencyFigures(FakeViewer& viewer, bool quick);
-void CountdownFigures(FakeViewer& viewer, bool quick);
-void EnduranceFigures(FakeViewer& viewer, bool quick);
-void StartupFigures(FakeViewer& viewer, bool quick);
-extern const char kPollCostNote[], kLatencyNote[], kCountdownNote[], kEnduranceNote[],
-    kStartupNote[];
+// Each family adds its rows; it throws when a step could not be carried out.
+void PollCostFigures(FakeViewer& viewer, const Options& options);
+void LatencyFigures(FakeViewer& viewer, const Options& options);
+void CountdownFigures(FakeViewer& viewer, const Options& options);
+void EnduranceFigures(FakeViewer& viewer, const Options& options);
+void StartupFigures(FakeViewer& viewer, const Options& options);
+void SizeFigures(FakeViewer& viewer, const Options& options);
 
-// The notes on the ways round Wine's gaps that the endurance figures took, if any.
-void PrintWineCounterNotes();
 // Shows a first window, which brings up Wine's desktop: that can take long on a busy machine.
 void ShowFirstWindow();

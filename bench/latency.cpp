@@ -3,8 +3,8 @@
 // first sight of the matching row.
 #include "figures.h"
 
-void LatencyFigures(FakeViewer& viewer, bool quick) {
-    const int cycles = quick ? 10 : 50;
+void LatencyFigures(FakeViewer& viewer, const Options& options) {
+    const int cycles = options.quick ? 10 : 50;
     Progress(
         Format("detection latency: %d start and exit cycles at the real 1000 ms poll", cycles));
     viewer.Shut();
@@ -48,11 +48,3 @@ void LatencyFigures(FakeViewer& viewer, bool quick) {
     Add(Format("Detection latency, both (n=%d)", static_cast<int>(both.size())), text(all),
         "p99 within 1100 ms", Verdict(all.p99 <= 1100, Format("%.0f ms", all.p99 - 1100)));
 }
-
-const char kLatencyNote[] =
-    R"(- Detection latency: the shipped program at its real 1000 ms poll. The clock starts just before
-  the fake viewer is asked to open or close its window and stops when this bench first sees the
-  matching row in the program's log (it reads the row count about every millisecond). Opens and
-  closes come after a delay spread over 0..999 ms, so every phase against the poll is met. p99 is
-  the nearest-rank 99th percentile.
-)";

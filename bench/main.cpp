@@ -1,9 +1,11 @@
 // Figures of the real program under Wine, printed as one Markdown table: poll cost, detection
-// latency, countdown accuracy, endurance and start-up, each family measured in a file of its own.
+// latency, countdown accuracy, endurance, start-up and size, each family measured in a file of
+// its own. docs/benchmarks.md says what each figure covers.
 //
-//   bench.exe [--quick] [--only PART]
+//   bench.exe [--quick] [--only PART] [--shipped-monitor EXE] [--shipped-minimal EXE]
 //
-// --quick runs fewer cycles, to check the bench itself; --only runs one part of the table.
+// --quick runs fewer cycles, to check the bench itself; --only runs one part of the table; the
+// size part reads the files of the 32-bit monitor and minimal dialog, built as the release is.
 //
 // A benchmark, not a test: it never fails on a time. It exits non-zero only when a step could not
 // be carried out at all (a program did not start, an expected log entry never came).
@@ -21,15 +23,12 @@ namespace {
 
 struct Family {
     const char* part;  // as --only names it
-    void (*figures)(FakeViewer& viewer, bool quick);
-    const char* note;
+    void (*figures)(FakeViewer& viewer, const Options& options);
 };
 
-const Family kFamilies[] = {{"polls", PollCostFigures, kPollCostNote},
-                            {"latency", LatencyFigures, kLatencyNote},
-                            {"countdown", CountdownFigures, kCountdownNote},
-                            {"endurance", EnduranceFigures, kEnduranceNote},
-                            {"startup", StartupFigures, kStartupNote}};
+const Family kFamilies[] = {{"polls", PollCostFigures},      {"latency", LatencyFigures},
+                            {"countdown", CountdownFigures}, {"endurance", EnduranceFigures},
+                            {"startup", StartupFigures},     {"size", SizeFigures}};
 
 std::string rows;  // of the table, as printed
 
@@ -64,13 +63,18 @@ std::string Verdict(bool met, const std::string& missedBy) {
 }
 
 int main(int argc, char** argv) {
-    bool quick = false, understood = true;
+    Options options;
+    bool understood = true;
     std::string only;
     for (int i = 1; i < argc && understood; ++i) {
         if (strcmp(argv[i], "--quick") == 0)
-            quick = true;
+            options.quick = true;
         else if (strcmp(argv[i], "--only") == 0 && i + 1 < argc)
             only = argv[++i];
+        else if (strcmp(argv[i], "--shipped-monitor") == 0 && i + 1 < argc)
+            options.shippedMonitor = argv[++i];
+        else if (strcmp(argv[i], "--shipped-minimal") == 0 && i + 1 < argc)
+            options.shippedMinimal = argv[++i];
         else
             understood = false;
     }
@@ -80,22 +84,22 @@ int main(int argc, char** argv) {
         std::string parts;
         for (const Family& family : kFamilies)
             parts += (parts.empty() ? "" : "|") + std::string(family.part);
-        return fprintf(stderr, "usage: bench [--quick] [--only %s]\n", parts.c_str()), 2;
+        fprintf(stderr,
+                "usage: bench [--quick] [--only %s] [--shipped-monitor EXE] "
+                "[--shipped-minimal EXE]\n",
+                parts.c_str());
+        return 2;
     }
     try {
         ShowFirstWindow();
         FakeViewer viewer;
         for (const Family& family : kFamilies)
-            if (wanted(family)) family.figures(viewer, quick);
+            if (wanted(family)) family.figures(viewer, options);
     } catch (const std::exception& failure) {
         PrintTable();
         fprintf(stderr, "bench: stopped: %s\n", failure.what());
         return 1;
     }
     PrintTable();
-    fputs("\nNotes:\n", stdout);
-    for (const Family& family : kFamilies)
-        fputs(family.note, stdout);
-    PrintWineCounterNotes();
     return 0;
 }

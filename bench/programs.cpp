@@ -27,8 +27,6 @@ Summary Summarise(std::vector<double> values) {
     return {median, values[std::max<size_t>(rank, 1) - 1], values.back()};
 }
 
-double Median(std::vector<double> values) { return Summarise(std::move(values)).median; }
-
 FakeViewer::FakeViewer() {
     if (!process.Start(Widen(TestDirectory() + "\\fake_viewer.exe"), L"--hidden"))
         throw std::runtime_error("the fake viewer did not start");
@@ -77,21 +75,15 @@ void LogFollower::Poll() {
 
 // Not the tests' WaitFor: that one looks every 2 ms at best, and latencies are read to the
 // millisecond.
-size_t LogFollower::WaitFor(size_t from, const std::function<bool(const std::string&)>& match,
-                            DWORD timeoutMs, const char* what) {
+size_t LogFollower::WaitFor(size_t from, const std::string& text, DWORD timeoutMs) {
     double deadline = NowMs() + timeoutMs;
     for (size_t next = from;;) {
         Poll();
         for (; next < entries.size(); ++next)
-            if (match(entries[next].text)) return next;
-        if (NowMs() > deadline) throw std::runtime_error(std::string("no log entry: ") + what);
+            if (entries[next].text.rfind(text, 0) == 0) return next;
+        if (NowMs() > deadline) throw std::runtime_error("no log entry: " + text);
         Sleep(pollMs);
     }
-}
-
-size_t LogFollower::WaitFor(size_t from, const std::string& text, DWORD timeoutMs) {
-    return WaitFor(
-        from, [&text](const std::string& entry) { return entry == text; }, timeoutMs, text.c_str());
 }
 
 void LogFollower::DeleteAllRows() {

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,7 +22,6 @@ struct Summary {
 
 // Of at least one value.
 Summary Summarise(std::vector<double> values);
-double Median(std::vector<double> values);
 
 // The stand-in viewer, one process for the whole run, started without its window.
 class FakeViewer {
@@ -72,9 +70,8 @@ public:
     // How often to look, in milliseconds: every look wakes the program's main thread.
     void SetPollInterval(DWORD ms) { pollMs = ms; }
 
-    // The first entry from `from` on that `match` accepts; throws when none came in time.
-    size_t WaitFor(size_t from, const std::function<bool(const std::string&)>& match,
-                   DWORD timeoutMs, const char* what);
+    // The first entry from `from` on that begins with `text` (a whole message, or the start of
+    // a countdown row); throws when none came in time.
     size_t WaitFor(size_t from, const std::string& text, DWORD timeoutMs);
     void DeleteAllRows();  // the entries seen so far stay
 

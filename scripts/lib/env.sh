@@ -24,15 +24,17 @@ qm_wine_env() { # build directory
     unset LC_ALL
 }
 
-# One prefix per build directory, made once, with a Japanese font for the dialog and a virtual
-# desktop so that windows behave the same with or without a window manager.
+# One prefix per build directory, made once, with a Japanese font for the dialog, Wine's Marlett
+# for the caption buttons, and a virtual desktop so that windows behave the same with or without
+# a window manager. The marker names the set-up: a prefix made by an older one is made again.
+qm_prefix_marker=.qm-ready-marlett
 qm_ensure_prefix() { # build directory
     local build="$1"
     mkdir -p "$build"
     (
         flock 9
         qm_wine_env "$build"
-        [ -f "$WINEPREFIX/.qm-ready" ] && exit 0
+        [ -f "$WINEPREFIX/$qm_prefix_marker" ] && exit 0
         rm -rf "$WINEPREFIX"
         echo "bootstrap: making the Wine prefix $WINEPREFIX"
         DISPLAY= "$WINELOADER" wineboot --init >/dev/null 2>&1 9>&- || true
@@ -55,8 +57,15 @@ Windows Registry Editor Version 5.00
 "MS UI Gothic"="IPAPGothic"
 REG
         DISPLAY= "$WINELOADER" regedit "$(winepath_w "$reg")" >/dev/null 2>&1 9>&-
+        # Caption buttons, scroll arrows and check marks are Marlett's glyphs. This Wine never
+        # loads the fonts it ships: it looks for them in "Z:\usr\share\wine\../fonts", a path
+        # with a slash in it that its own lookup cannot follow, and without Marlett the buttons
+        # show the letters "0", "1" and "r". The prefix's Fonts folder is always read.
+        local marlett=/usr/share/wine/fonts/marlett.ttf
+        [ -f "$marlett" ] || { echo "bootstrap: no $marlett: install fonts-wine" >&2; exit 1; }
+        cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
         "$qm_wineserver" -w
-        touch "$WINEPREFIX/.qm-ready"
+        touch "$WINEPREFIX/$qm_prefix_marker"
     ) 9>"$build/.wineprefix.lock"
 }
 

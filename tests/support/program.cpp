@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "main_dialog.h"
+#include "monitor.h"
 #include "wait.h"
 
 std::string MonitorExePath() { return TestDirectory() + "\\..\\app\\QuillomaticMonitor.exe"; }
@@ -78,12 +79,11 @@ std::string LocalStamp() {
 void Viewer::Open() {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = "Quillomatic BS MainWindow";
+    windowClass.lpszClassName = kViewerClass;
     RegisterClassA(&windowClass);  // fails harmlessly once the class exists
     if (!window)
-        window = CreateWindowExA(0, windowClass.lpszClassName, "Quillomatic",
-                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 420, 320, 200, nullptr,
-                                 nullptr, nullptr, nullptr);
+        window = CreateWindowExA(0, kViewerClass, kViewerTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 600, 420, 320, 200, nullptr, nullptr, nullptr, nullptr);
 }
 
 // Sent, so that the thread that made the window destroys it.
