@@ -213,9 +213,9 @@ TEST(Resources, Template101IsAsDesigned) {
 }
 
 // The platform reports the dialog's place from the corner of its monitor's work area; the dialog
-// is put back in screen coordinates. Each row is a dialog put at `screen` and reported at
-// `reported`, so it is also the next close after the next start: a wrong sum moves the dialog by
-// the taskbar's width at every close.
+// is put back in screen coordinates. A left monitor stands left of the primary one. Each row is a
+// dialog put at `screen` and reported at `reported`, so it is also the next close after the next
+// start: a wrong sum moves the dialog by the taskbar's width at every close.
 TEST(Position, TheSameOnTheScreenWhereverTheTaskbarIs) {
     struct Row {
         const char* taskbar;
@@ -226,23 +226,15 @@ TEST(Position, TheSameOnTheScreenWhereverTheTaskbarIs) {
         {"left", {0, 0, 1920, 1080}, {48, 0, 1920, 1080}, {252, 200}, {300, 200}},
         {"top", {0, 0, 1920, 1080}, {0, 40, 1920, 1080}, {300, 160}, {300, 200}},
         {"bottom", {0, 0, 1920, 1080}, {0, 0, 1920, 1040}, {300, 200}, {300, 200}},
-        {"left, on a monitor left of the primary",
-         {-1280, 0, 0, 1024},
-         {-1232, 0, 0, 1024},
-         {-948, 100},
-         {-900, 100}},
-        {"none here, on a monitor left of the primary",
-         {-1280, 0, 0, 1024},
-         {-1280, 0, 0, 1024},
-         {-900, 100},
-         {-900, 100}},
+        {"left, left monitor", {-1024, 0, 0, 768}, {-984, 0, 0, 768}, {-940, 100}, {-900, 100}},
+        {"none, left monitor", {-1024, 0, 0, 768}, {-1024, 0, 0, 768}, {-900, 100}, {-900, 100}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.taskbar);
         const MONITORINFO monitor = {sizeof(MONITORINFO), row.monitor, row.work, 0};
         WINDOWPLACEMENT placement = {};
-        placement.rcNormalPosition = {row.reported.x, row.reported.y, row.reported.x + 360,
-                                      row.reported.y + 260};
+        placement.rcNormalPosition.left = row.reported.x;
+        placement.rcNormalPosition.top = row.reported.y;
         POINT screen = NormalPositionOnScreen(placement, monitor);
         EXPECT_EQ(row.screen.x, screen.x);
         EXPECT_EQ(row.screen.y, screen.y);
@@ -253,7 +245,7 @@ TEST(Position, TheSameOnTheScreenWhereverTheTaskbarIs) {
 TEST_F(App, InitialisationGivesTheIconsTheFocusAndTheFirstPollAtOnce) {
     Start(1, true, 20000);
     EXPECT_EQ((Texts{kWatchStart, kStarted, kExitWatch}), LogMessages(log));
-    EXPECT_EQ(1, dialog->InitResult()) << "so that the platform gives the focus to the log";
+    EXPECT_EQ(log, dialog->Focus());
     // Alt+Tab and the taskbar show the big icon, the caption the small one: both of icon 102.
     const std::pair<WPARAM, LONG> icons[] = {{ICON_SMALL, 16}, {ICON_BIG, 32}};
     for (auto [type, size] : icons) {

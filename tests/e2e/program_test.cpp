@@ -19,11 +19,12 @@ bool Minimise(HWND window) {
 // A log-off, shutdown or restart as Windows brings it: the question, which the program must let
 // pass, then the end itself; no WM_CLOSE comes.
 void EndSession(HWND window, BOOL ends, LPARAM flags) {
-    DWORD_PTR query = 0, end = 1;
+    DWORD_PTR query = 0;
+    DWORD_PTR end = 1;
     SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, flags, SMTO_ABORTIFHUNG, 10000, &query);
     SendMessageTimeoutA(window, WM_ENDSESSION, ends, flags, SMTO_ABORTIFHUNG, 10000, &end);
-    EXPECT_EQ(std::make_pair(TRUE, 0), std::make_pair(BOOL(query != 0), int(end)))
-        << "let through, and answered as handled";
+    EXPECT_NE(0u, query) << "let through";
+    EXPECT_EQ(0u, end) << "answered as handled";
 }
 
 }  // namespace
@@ -31,20 +32,12 @@ void EndSession(HWND window, BOOL ends, LPARAM flags) {
 TEST(Program, FromTheFirstStartThroughCountdownsToThePositionKeptForTheNext) {
     const std::string moved = "[General]\r\nWindowPosX=-350\r\nWindowPosY=40\r\n";
     MonitorRun run;
-    const std::string before = LocalStamp();
     ASSERT_TRUE(run.Start()) << "a visible dialog with this version's caption";
     EXPECT_EQ(std::make_pair(16L, 16L), run.Position());
     EXPECT_TRUE(GetWindowLongA(run.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ("監視中止", run.Text(1001));
     EXPECT_EQ("休止状態へ", run.Text(1002));
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    GetGUIThreadInfo(GetWindowThreadProcessId(run.window, nullptr), &thread);
-    EXPECT_EQ(run.Log(), thread.hwndFocus) << "the keyboard focus on the log";
-    // The local time on the 24-hour clock, taken while the entry was made.
-    ASSERT_TRUE(WaitFor([&] { return CountRows(run.Log()) == 1; }));
-    const std::string stamp = Cell(run.Log(), 0, 0), after = LocalStamp();
-    EXPECT_TRUE(before <= stamp && stamp <= after) << before << " | " << stamp << " | " << after;
+    EXPECT_EQ(run.Log(), run.Focus()) << "the keyboard focus on the log";
 
     // Rows, as the log keeps them: the watch; the viewer's start and the exit watch; the exit, the
     // next watch, the preparation and the countdown. Closed during the countdown: 2 at once, and
@@ -57,10 +50,8 @@ TEST(Program, FromTheFirstStartThroughCountdownsToThePositionKeptForTheNext) {
     ASSERT_TRUE(rows(7));
     MoveTo(run.window, -350, 40);
     ASSERT_TRUE(Minimise(run.window));
-    DWORD start = GetTickCount();
     PostMessageA(run.window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the system menu's Close
-    EXPECT_EQ(2u, run.Program().Wait());
-    EXPECT_LT(GetTickCount() - start, 5000u) << "promptly";
+    EXPECT_EQ(2u, run.Program().Wait(5000)) << "promptly";
     EXPECT_EQ(moved, ReadFile(run.IniPath()));
 
     // The next start stands there; Alt+F4, as the keyboard delivers it, also ends it with 2.

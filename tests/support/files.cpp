@@ -27,8 +27,9 @@ static void RemoveTree(const std::string& directory) {
         if (name == "." || name == "..") continue;
         if (kind == FILE_ATTRIBUTE_DIRECTORY)
             RemoveTree(full);
-        else if (!RemoveDirectoryA(full.c_str()))
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL), DeleteFileA(full.c_str());
+        else if (!RemoveDirectoryA(full.c_str()) &&
+                 SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL))
+            DeleteFileA(full.c_str());
     }
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
     RemoveDirectoryA(directory.c_str());

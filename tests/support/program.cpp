@@ -10,12 +10,17 @@ std::string MonitorExePath() { return TestDirectory() + "\\..\\app\\QuillomaticM
 
 Process::~Process() {
     if (Wait(0) == STILL_ACTIVE) TerminateProcess(hProcess, 1);
-    if (hProcess) CloseHandle(hProcess), CloseHandle(hThread);
+    Release();
+}
+
+void Process::Release() {
+    if (hProcess) CloseHandle(hProcess);
+    if (hThread) CloseHandle(hThread);
+    static_cast<PROCESS_INFORMATION&>(*this) = {};
 }
 
 bool Process::Start(const std::wstring& exe, const std::wstring& arguments) {
-    if (hProcess) CloseHandle(hProcess), CloseHandle(hThread);  // a second start of an ended one
-    static_cast<PROCESS_INFORMATION&>(*this) = {};
+    Release();
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -24,8 +29,7 @@ bool Process::Start(const std::wstring& exe, const std::wstring& arguments) {
 }
 
 bool Process::Open(DWORD id) {
-    if (hProcess) CloseHandle(hProcess), CloseHandle(hThread);
-    static_cast<PROCESS_INFORMATION&>(*this) = {};
+    Release();
     hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, id);
     dwProcessId = id;
     return hProcess != nullptr;
@@ -91,8 +95,6 @@ void Viewer::Close() {
     if (HWND closing = window.exchange(nullptr)) SendMessageA(closing, WM_CLOSE, 0, 0);
 }
 
-std::atomic<LRESULT> RunningMainDialog::initResult{-1};
-
 RunningMainDialog::RunningMainDialog() : thread(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {
     WaitFor([this] {
         HWND shown = MainDialog.GetHandle();
@@ -101,20 +103,10 @@ RunningMainDialog::RunningMainDialog() : thread(CreateThread(nullptr, 0, Run, th
     });
 }
 
-LRESULT CALLBACK RunningMainDialog::SeeInitialisation(int code, WPARAM wParam, LPARAM lParam) {
-    auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (call->message == WM_INITDIALOG) initResult = call->lResult;
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 // With the common controls loaded as the program loads them, not imported.
 DWORD WINAPI RunningMainDialog::Run(void*) {
     if (!LoadCommonControls()) return 1;
-    HHOOK hook =
-        SetWindowsHookExA(WH_CALLWNDPROCRET, SeeInitialisation, nullptr, GetCurrentThreadId());
-    INT_PTR result = MainDialog.DialogBox(101, GetModuleHandleA(nullptr), nullptr, MainDialogProc);
-    UnhookWindowsHookEx(hook);
-    return result != 2;
+    return MainDialog.DialogBox(101, GetModuleHandleA(nullptr), nullptr, MainDialogProc) != 2;
 }
 
 RunningMainDialog::~RunningMainDialog() {

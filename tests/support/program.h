@@ -35,6 +35,9 @@ struct Process : PROCESS_INFORMATION {
     bool Open(DWORD id);  // one started otherwise
     // The exit code, or STILL_ACTIVE when the process did not end within the time.
     DWORD Wait(DWORD timeoutMs = 10000);
+
+private:
+    void Release();  // the handles of an earlier start
 };
 
 // A cell of a list view of any process, and the log's messages oldest first: the order in which
@@ -63,13 +66,20 @@ private:
 struct DialogView {
     HWND window = nullptr;
     HWND Log() const { return GetDlgItem(window, 1000); }
+    HWND Focus() const {  // of the dialog's thread
+        GUITHREADINFO thread = {};
+        thread.cbSize = sizeof thread;
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
+        return thread.hwndFocus;
+    }
     std::string Text(int id) const {
         char text[256] = "";
         return std::string(text, GetDlgItemTextA(window, id, text, sizeof text));
     }
     std::pair<LONG, LONG> Position() const {  // of the top-left corner
         RECT rect = {};
-        return GetWindowRect(window, &rect), std::make_pair(rect.left, rect.top);
+        GetWindowRect(window, &rect);
+        return std::make_pair(rect.left, rect.top);
     }
     // Posted like a real click, so it is handled in turn with other posted input.
     void Click(int id) const {
@@ -84,13 +94,9 @@ public:
     RunningMainDialog();
     ~RunningMainDialog();  // closes the dialog if it still runs
     HANDLE Thread() const { return thread; }
-    // What the platform got from the dialog's initialisation, which decides where the focus goes.
-    LRESULT InitResult() const { return initResult; }
 
 private:
     static DWORD WINAPI Run(void* self);
-    static LRESULT CALLBACK SeeInitialisation(int code, WPARAM wParam, LPARAM lParam);
-    static std::atomic<LRESULT> initResult;
     HANDLE thread;
 };
 
@@ -105,7 +111,10 @@ public:
     bool Start();  // and wait for the dialog to be shown
     // The same under the locale C.UTF-8, where the program's code page is 1252, not 932.
     bool StartInWesternLocale();
-    DWORD Close() { return PostMessageA(window, WM_CLOSE, 0, 0), process.Wait(); }
+    DWORD Close() {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        return process.Wait();
+    }
     Process& Program() { return process; }
 
 private:
